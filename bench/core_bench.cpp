@@ -1,0 +1,134 @@
+// Load and Save of a 100,000-note diary against a plain read and a plain durable write
+// of the same bytes, and 10,000 ordered inserts. Prints the ratios at the end.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data_file.h"
+#include "date_rules.h"
+#include "note_store.h"
+
+namespace {
+
+constexpr int kDiaryNotes = 100000;
+
+std::vector<Note> RandomNotes(int count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Note> notes(static_cast<std::size_t>(count));
+    for (Note& note : notes) {
+        note.year = random() % 3 == 0 ? 0 : 2003 + static_cast<int32_t>(random() % 17);
+        note.month = static_cast<int32_t>(random() % 13);
+        note.day = 1 + static_cast<int32_t>(random() % 31);
+        note.period = static_cast<int32_t>(random() % 3);
+        note.advance = static_cast<int32_t>(random() % 5);
+        SetNoteText(note, "note " + std::to_string(random()));
+    }
+    return notes;
+}
+
+std::vector<unsigned char> DiaryBytes() {
+    const std::vector<Note> notes = RandomNotes(kDiaryNotes, 1);
+    std::vector<const Note*> pointers;
+    for (const Note& note : notes) pointers.push_back(&note);
+    return EncodeDataFile(pointers, 0, 42);
+}
+
+void WriteRaw(const char* name, const std::vector<unsigned char>& bytes, bool flush) {
+    const int file = ::open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (file < 0 || ::write(file, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
+        (flush && ::fsync(file) != 0)) {
+        std::perror(name);
+        std::exit(1);
+    }
+    ::close(file);
+}
+
+void BM_PlainRead(benchmark::State& state) {
+    std::vector<unsigned char> buffer(DiaryBytes().size());
+    for (auto _ : state) {
+        const int file = ::open(kDataFileName, O_RDONLY);
+        const ssize_t got = ::read(file, buffer.data(), buffer.size());
+        ::close(file);
+        benchmark::DoNotOptimize(got);
+    }
+}
+
+void BM_Load(benchmark::State& state) {
+    for (auto _ : state) {
+        NoteStore store(DiskFileSystem());
+        if (store.Result() != LoadOk) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(store.Count());
+        store.Clear();  // keep the destructor's save out of the measurement
+    }
+}
+
+void BM_PlainWrite(benchmark::State& state) {
+    const std::vector<unsigned char> bytes = DiaryBytes();
+    for (auto _ : state) WriteRaw("plain.dat", bytes, true);
+    std::remove("plain.dat");
+}
+
+void BM_Save(benchmark::State& state) {
+    NoteStore store(DiskFileSystem());
+    for (auto _ : state)
+        if (!store.Save()) state.SkipWithError("save failed");
+}
+
+void BM_Insert10000(benchmark::State& state) {
+    const std::vector<Note> notes = RandomNotes(10000, 2);
+    for (auto _ : state) {
+        std::remove(kDataFileName);
+        std::remove(kBackupFileName);
+        NoteStore store(DiskFileSystem());
+        for (const Note& note : notes) store.Insert(note);
+        benchmark::DoNotOptimize(store.Count());
+        store.Clear();
+        state.PauseTiming();
+        WriteRaw(kDataFileName, DiaryBytes(), false);
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainWrite)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Insert10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Keeps each benchmark's time per iteration so the ratios can be printed.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Work in a private directory: the store reads and writes relative to it.
+    char directory[] = "/tmp/tolvek-bench-XXXXXX";
+    if (!::mkdtemp(directory) || ::chdir(directory) != 0) return 1;
+    WriteRaw(kDataFileName, DiaryBytes(), true);
+
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto& t = reporter.times;
+    if (t["BM_PlainRead"] > 0 && t["BM_PlainWrite"] > 0) {
+        std::printf("Load / plain read  = %.2f (goal at most 10)\n", t["BM_Load"] / t["BM_PlainRead"]);
+        std::printf("Save / plain write = %.2f (goal at most 2)\n", t["BM_Save"] / t["BM_PlainWrite"]);
+    }
+    for (const char* name : {kDataFileName, kBackupFileName}) std::remove(name);
+    ::rmdir(directory);
+    return 0;
+}

@@ -1,0 +1,96 @@
+#include "data_file.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+const char kDataFileName[] = "tolvek.dat";
+const char kBackupFileName[] = "backup.dat";
+const char kCorruptFileName[] = "CORRUPT_DATA.dat";
+
+int32_t languageIndex = 0;
+
+int32_t DrawTag() { return static_cast<int32_t>(std::rand() & 0x7FFF); }
+
+std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,
+                                          int32_t language, int32_t tag) {
+    std::vector<unsigned char> bytes(kDataFileOverhead + kNoteRecordSize * notes.size());
+    unsigned char* cursor = bytes.data();
+    PutInt32(cursor, tag);
+    PutInt32(cursor + 4, static_cast<int32_t>(static_cast<uint32_t>(notes.size())));
+    cursor += 8;
+    for (const Note* note : notes) {
+        EncodeNote(*note, cursor);
+        cursor += kNoteRecordSize;
+    }
+    PutInt32(cursor, language);
+    PutInt32(cursor + 4, tag);
+    return bytes;
+}
+
+bool WriteDataFile(FileSystem& files, const std::vector<const Note*>& notes) {
+    const std::vector<unsigned char> bytes = EncodeDataFile(notes, languageIndex, DrawTag());
+    return WriteFileWhole(files, kDataFileName, bytes.data(), bytes.size(), true);
+}
+
+namespace {
+
+bool Exists(FileSystem& files, const char* name) { return files.OpenForReading(name) != nullptr; }
+
+// Checks the stated count against the file's size before anything is allocated, so a
+// damaged count can neither allocate nor loop for long. Gives the file's valid bytes.
+bool ReadWholeDiary(ReadableFile& file, std::vector<unsigned char>& bytes) {
+    uint64_t size = 0;
+    unsigned char header[8];
+    if (!file.Size(size) || size < kDataFileOverhead || !file.ReadExactly(header, sizeof header))
+        return false;
+    const uint64_t count = static_cast<uint32_t>(GetInt32(header + 4));
+    const uint64_t expected = kDataFileOverhead + kNoteRecordSize * count;
+    if (expected > size) return false;  // ends early
+    bytes.resize(static_cast<std::size_t>(expected));
+    std::copy(header, header + sizeof header, bytes.begin());
+    return file.ReadExactly(bytes.data() + sizeof header, bytes.size() - sizeof header);
+}
+
+}  // namespace
+
+LoadResult ReadDataFile(FileSystem& files, std::vector<Note>& notes) {
+    notes.clear();
+    std::unique_ptr<ReadableFile> file = files.OpenForReading(kDataFileName);
+    if (!file) {
+        if (Exists(files, kBackupFileName)) return LoadNoFileBackupExists;
+        const std::vector<unsigned char> empty = EncodeDataFile({}, languageIndex, DrawTag());
+        if (!WriteFileWhole(files, kDataFileName, empty.data(), empty.size(), true))
+            return LoadCannotCreate;
+        file = files.OpenForReading(kDataFileName);
+        if (!file) return LoadCannotCreate;
+    }
+    std::vector<unsigned char> bytes;
+    const bool whole = ReadWholeDiary(*file, bytes);
+    file.reset();
+    if (!whole) return LoadCorrupt;
+
+    const std::size_t count = (bytes.size() - kDataFileOverhead) / kNoteRecordSize;
+    const unsigned char* trailer = bytes.data() + 8 + kNoteRecordSize * count;
+    if (GetInt32(bytes.data()) != GetInt32(trailer + 4)) return LoadCorrupt;
+
+    notes.reserve(count);
+    for (std::size_t i = 0; i < count; ++i)
+        notes.push_back(DecodeNote(bytes.data() + 8 + kNoteRecordSize * i));
+    languageIndex = GetInt32(trailer);
+    // The backup is a second copy, not the diary itself: no flush, so loading stays quick.
+    WriteFileWhole(files, kBackupFileName, bytes.data(), bytes.size(), false);
+    return LoadOk;
+}
+
+void RecoverMissingDataFile(FileSystem& files, bool restoreBackup) {
+    if (restoreBackup)
+        CopyFileWhole(files, kBackupFileName, kDataFileName, true);
+    else
+        files.Remove(kBackupFileName);
+}
+
+bool SetCorruptDataFileAside(FileSystem& files) {
+    // One move instead of copy-then-delete: the user's file is never deleted uncopied.
+    return files.Replace(kDataFileName, kCorruptFileName);
+}

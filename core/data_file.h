@@ -1,0 +1,48 @@
+// The data file: tag, count, the notes, the language, the tag again; its backup
+// copy and the steps that recover from a missing or damaged file.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "file_system.h"
+#include "note.h"
+
+enum LoadResult {
+    LoadOk = 0,
+    LoadNoFileBackupExists = 1,
+    LoadCannotCreate = 2,
+    LoadCorrupt = 3,
+};
+
+extern const char kDataFileName[];     // "tolvek.dat"
+extern const char kBackupFileName[];   // "backup.dat"
+extern const char kCorruptFileName[];  // "CORRUPT_DATA.dat"
+
+constexpr uint64_t kDataFileOverhead = 16;  // two tags, the count and the language
+
+// The user-interface language: 0 English, 1 Czech, 2 Slovak; any other value is kept as it is.
+extern int32_t languageIndex;
+
+// A fresh tag for every write, 0 to 32767, from the runtime's generator.
+int32_t DrawTag();
+
+// The file's bytes for `notes` in the given order.
+std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,
+                                          int32_t language, int32_t tag);
+
+// Writes the whole data file with the current `languageIndex` and a new tag. The old
+// file stays as it was unless the new one reached the disk whole.
+bool WriteDataFile(FileSystem& files, const std::vector<const Note*>& notes);
+
+// Reads the data file, creating an empty one when neither it nor a backup exists.
+// On LoadOk `notes` holds the records in file order, `languageIndex` has the stored
+// language and the backup has been refreshed; otherwise `notes` is empty.
+LoadResult ReadDataFile(FileSystem& files, std::vector<Note>& notes);
+
+// Recovery steps that start-up runs with the user's answers.
+// No data file but a backup: restore it (true) or start an empty diary (false).
+void RecoverMissingDataFile(FileSystem& files, bool restoreBackup);
+// A damaged data file: moved to the corrupt-file name for the user. False when it could
+// not be moved; it is then left where it was.
+bool SetCorruptDataFileAside(FileSystem& files);

@@ -1,0 +1,48 @@
+// When a note next occurs, in what order notes stand, when a reminder is due,
+// when a note has passed, and on which weekday it falls. Pure integer rules on
+// the note's fields; dates are never validated against the calendar.
+#pragma once
+
+#include <cstdint>
+
+#include "note.h"
+
+// Today's local date; weekday 0 Sunday .. 6 Saturday.
+struct Today {
+    int32_t year;
+    int32_t month;
+    int32_t day;
+    int32_t weekday;
+};
+
+// The one seam for "today": production reads the local clock, tests install their own source.
+using TodaySource = Today (*)();
+Today ReadToday();
+void SetTodaySource(TodaySource source);  // nullptr restores the local clock
+
+// A resolved date: plain integers, wide enough that no damaged value can overflow.
+struct ResolvedDate {
+    int64_t year;
+    int64_t month;
+    int64_t day;
+};
+
+// 1 until the start-up reminder passes have ended, then 0.
+extern int isStartupPass;
+
+// Fills the open parts (0) of a note's date in place; the day is never written.
+void NextOccurrence(int32_t& day, int32_t& month, int32_t& year);
+ResolvedDate ResolveAgainst(const Today& today, int32_t day, int32_t month, int32_t year);
+
+bool OccursNoLaterThan(const Note& existing, const Note& newNote);
+bool IsObsolete(const Note& note);
+bool IsDue(const Note& note);
+int WeekdayOf(int32_t day, int32_t month, int32_t year);
+
+// Lexicographic (year, month, day) order.
+bool IsOnOrBefore(const ResolvedDate& a, const ResolvedDate& b);
+
+// Gregorian weekday (0 Sunday) of a day counted on from the first of the given month;
+// months outside 1..12 carry into the year, so any values give an answer.
+int GregorianWeekday(int64_t year, int64_t month, int64_t day);
+bool IsGregorianLeapYear(int64_t year);

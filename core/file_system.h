@@ -1,0 +1,51 @@
+// The file operations the data file needs, behind one seam: the real disk in the
+// programs, a scripted stand-in in tests that can fail any step or cut a write short.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class ReadableFile {
+public:
+    virtual ~ReadableFile() = default;
+    virtual bool Size(uint64_t& size) = 0;
+    // Reads exactly `bytes` bytes or reports failure.
+    virtual bool ReadExactly(void* buffer, std::size_t bytes) = 0;
+};
+
+class WritableFile {
+public:
+    virtual ~WritableFile() = default;
+    // Gives the number of bytes written; fewer than asked is a failure (a full disk).
+    virtual std::size_t Write(const void* data, std::size_t bytes) = 0;
+    // Puts what was written onto the disk itself, not just into a cache.
+    virtual bool Flush() = 0;
+    virtual bool Close() = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) = 0;
+    // Creates the file, or truncates it when it exists.
+    virtual std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) = 0;
+    // Replaces `to` with `from` in one step; `to` need not exist.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    virtual bool Remove(const std::string& name) = 0;
+};
+
+// The disk of the machine the core is built for.
+FileSystem& DiskFileSystem();
+
+// Writes `bytes` to `name` so that `name` holds either its old content or all of the new:
+// the bytes go to a temporary file beside it, which then replaces it. With `durable`
+// the temporary file is flushed to the disk before the replacement. On failure `name`
+// is untouched and the temporary file is gone.
+bool WriteFileWhole(FileSystem& files, const std::string& name, const void* bytes,
+                    std::size_t size, bool durable);
+
+// Copies `from` over `to` the same way; false when `from` cannot be read.
+bool CopyFileWhole(FileSystem& files, const std::string& from, const std::string& to,
+                   bool durable);

@@ -1,0 +1,58 @@
+// The ordered list of notes that the tray program keeps from start-up to shut-down.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "data_file.h"
+#include "file_system.h"
+#include "note.h"
+
+// A note's identity for as long as it is stored. Dialogs and reminder passes hold this,
+// not a position: positions move when a nested pass adds or removes notes.
+using NoteId = uint64_t;
+constexpr NoteId kNoNote = 0;
+
+class NoteStore {
+public:
+    // Loads the data file; Result() tells how that went. Unless it is LoadOk the list is empty.
+    explicit NoteStore(FileSystem& files);
+    // Saves when the store was loaded whole, so a failed load never overwrites the file.
+    ~NoteStore();
+    NoteStore(const NoteStore&) = delete;
+    NoteStore& operator=(const NoteStore&) = delete;
+
+    LoadResult Result() const { return loadResult_; }
+    uint32_t Count() const { return static_cast<uint32_t>(entries_.size()); }
+    // Callers keep 0 <= position < Count().
+    Note& At(uint32_t position) { return entries_[position].note; }
+    const Note& At(uint32_t position) const { return entries_[position].note; }
+    NoteId IdAt(uint32_t position) const { return entries_[position].id; }
+    // False when the note is no longer stored.
+    bool Find(NoteId id, uint32_t& position) const;
+
+    // Puts a copy of the note after every note that occurs on or before it; no save.
+    NoteId Insert(const Note& note);
+    // Insert, then Save; gives the note's identity and whether the save succeeded.
+    bool Add(const Note& note, NoteId* id = nullptr);
+    // Removes the note, then saves; gives whether the save succeeded.
+    bool RemoveAt(uint32_t position);
+    // Removes the note if it is still stored, then saves. False only when a save failed.
+    bool Remove(NoteId id);
+    // Writes the whole list; false when the file on disk is still the old one.
+    bool Save();
+    void Clear() { entries_.clear(); }
+
+private:
+    struct StoredNote {
+        NoteId id;
+        Note note;
+    };
+
+    LoadResult Load();
+
+    FileSystem& files_;
+    std::vector<StoredNote> entries_;
+    NoteId lastId_ = kNoNote;
+    LoadResult loadResult_;
+};

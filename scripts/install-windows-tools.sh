@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs what the Windows cross-build and the Wine test bench need (Debian 12).
+# Idempotent: only missing packages are installed, and `apt-get update` runs
+# only when something has to be installed.
+set -euo pipefail
+
+packages=(
+  cmake                       # build driver (usually already present)
+  g++-mingw-w64-x86-64-posix  # x86_64-w64-mingw32-g++-posix: posix threads => std::mutex/std::thread
+  binutils-mingw-w64-x86-64   # windres, objdump, strip for PE files
+  wine64                      # 64-bit Wine 8.0 (only /usr/lib/wine/wine64 + wineserver64)
+  wine                        # tiny: puts wine, wineboot, wineserver on PATH (alternatives)
+  xvfb                        # virtual X display for GUI tests (Xvfb, xvfb-run)
+  xauth                       # needed by xvfb-run
+  faketime                    # run a test under a faked clock
+  googletest                  # GoogleTest sources in /usr/src/googletest, built per target
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if ((${#missing[@]} == 0)); then
+  echo "install-windows-tools: all packages already installed"
+  exit 0
+fi
+
+echo "install-windows-tools: installing ${missing[*]}"
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+as_root+=(env DEBIAN_FRONTEND=noninteractive)
+"${as_root[@]}" apt-get update -q
+# Recommends are not needed: they would pull in wine32 (i386), mesa, gstreamer, fonts...
+"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
