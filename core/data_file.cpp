@@ -54,8 +54,8 @@ bool ReadWholeDiary(ReadableFile& file, std::vector<unsigned char>& bytes) {
 
 }  // namespace
 
-LoadResult ReadDataFile(FileSystem& files, std::vector<Note>& notes) {
-    notes.clear();
+LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary) {
+    diary.bytes.clear();
     std::unique_ptr<ReadableFile> file = files.OpenForReading(kDataFileName);
     if (!file) {
         if (Exists(files, kBackupFileName)) return LoadNoFileBackupExists;
@@ -70,16 +70,12 @@ LoadResult ReadDataFile(FileSystem& files, std::vector<Note>& notes) {
     file.reset();
     if (!whole) return LoadCorrupt;
 
-    const std::size_t count = (bytes.size() - kDataFileOverhead) / kNoteRecordSize;
-    const unsigned char* trailer = bytes.data() + 8 + kNoteRecordSize * count;
+    const unsigned char* trailer = bytes.data() + bytes.size() - 8;
     if (GetInt32(bytes.data()) != GetInt32(trailer + 4)) return LoadCorrupt;
-
-    notes.reserve(count);
-    for (std::size_t i = 0; i < count; ++i)
-        notes.push_back(DecodeNote(bytes.data() + 8 + kNoteRecordSize * i));
     languageIndex = GetInt32(trailer);
     // The backup is a second copy, not the diary itself: no flush, so loading stays quick.
     WriteFileWhole(files, kBackupFileName, bytes.data(), bytes.size(), false);
+    diary.bytes = std::move(bytes);
     return LoadOk;
 }
 

@@ -35,10 +35,20 @@ std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,
 // file stays as it was unless the new one reached the disk whole.
 bool WriteDataFile(FileSystem& files, const std::vector<const Note*>& notes);
 
+// The bytes of a data file that passed its checks: header, records and trailer.
+struct DiaryImage {
+    std::vector<unsigned char> bytes;
+
+    std::size_t Count() const { return (bytes.size() - kDataFileOverhead) / kNoteRecordSize; }
+    const unsigned char* Record(std::size_t index) const {
+        return bytes.data() + 8 + kNoteRecordSize * index;
+    }
+};
+
 // Reads the data file, creating an empty one when neither it nor a backup exists.
-// On LoadOk `notes` holds the records in file order, `languageIndex` has the stored
-// language and the backup has been refreshed; otherwise `notes` is empty.
-LoadResult ReadDataFile(FileSystem& files, std::vector<Note>& notes);
+// On LoadOk `diary` holds the file as read, `languageIndex` has the stored language and
+// the backup has been refreshed; otherwise `diary` is empty.
+LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary);
 
 // Recovery steps that start-up runs with the user's answers.
 // No data file but a backup: restore it (true) or start an empty diary (false).

@@ -1,7 +1,6 @@
 #include "note_store.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "date_rules.h"
 
@@ -13,23 +12,31 @@ NoteStore::~NoteStore() {
 }
 
 LoadResult NoteStore::Load() {
-    std::vector<Note> notes;
-    const LoadResult result = ReadDataFile(files_, notes);
+    DiaryImage diary;
+    const LoadResult result = ReadDataFile(files_, diary);
     if (result != LoadOk) return result;
 
-    // A stable sort on next occurrence gives exactly the order of inserting the records
-    // one by one (each goes after every note on or before it), in O(n log n).
+    // Sorting on (next occurrence, place in the file) gives exactly the order of inserting
+    // the records one by one, each after every note on or before it, in O(n log n).
+    struct SortKey {
+        ResolvedDate date;
+        std::size_t index;
+    };
     const Today today = ReadToday();
-    std::vector<ResolvedDate> keys;
-    keys.reserve(notes.size());
-    for (const Note& note : notes) keys.push_back(ResolveAgainst(today, note.day, note.month, note.year));
-    std::vector<std::size_t> order(notes.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return !IsOnOrBefore(keys[b], keys[a]);
+    const std::size_t count = diary.Count();
+    std::vector<SortKey> keys(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* record = diary.Record(i);
+        keys[i] = {ResolveAgainst(today, GetInt32(record + 8), GetInt32(record + 4), GetInt32(record)), i};
+    }
+    std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+        if (a.date.year != b.date.year) return a.date.year < b.date.year;
+        if (a.date.month != b.date.month) return a.date.month < b.date.month;
+        if (a.date.day != b.date.day) return a.date.day < b.date.day;
+        return a.index < b.index;
     });
-    entries_.reserve(notes.size());
-    for (std::size_t index : order) entries_.push_back({++lastId_, notes[index]});
+    entries_.reserve(count);
+    for (const SortKey& key : keys) entries_.push_back({++lastId_, DecodeNote(diary.Record(key.index))});
     return LoadOk;
 }
 
