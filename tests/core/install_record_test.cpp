@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "install_record.h"
+#include "memory_registry.h"
+
+namespace {
+
+const std::string kDirectory = "D:\\Apps\\Tolvek Diary";
+
+class InstallRecordTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_EQ(0u, registry.OpenKeys()) << "every opened key is closed"; }
+    void PutDefault(const std::string& name, uint32_t value) {
+        (*registry.ValuesOf(Hive::LocalMachine, kRecordKeyPath))[name] =
+            MemoryRegistry::Value{4, {static_cast<unsigned char>(value), 0, 0, 0}};
+    }
+    MemoryRegistry registry;
+};
+
+TEST_F(InstallRecordTest, WritesTheRecordAndAutostartInTheirExactFormats) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    ASSERT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory));
+    const std::string nul(1, '\0');
+    EXPECT_EQ(kDirectory + nul, registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "Path"));
+    EXPECT_EQ(kDirectory + "\\Uninstall.exe" + nul,
+              registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "UninstallString"));
+    EXPECT_EQ("Tolvek Diary" + nul, registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "DisplayName"));
+    EXPECT_EQ("\"" + kDirectory + "\\Tolvek.exe\"" + nul,
+              registry.StringOf(Hive::CurrentUser, kRunKeyPath, "TolvekDiary"));
+    std::string read;
+    ASSERT_EQ(kErrorSuccess, ReadInstallPath(registry, read));
+    EXPECT_EQ(kDirectory, read);
+}
+
+TEST_F(InstallRecordTest, PathLimitIs998Characters) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, std::string(998, 'p')));
+    std::string read;
+    EXPECT_EQ(kErrorSuccess, ReadInstallPath(registry, read));
+    EXPECT_EQ(998u, read.size());
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, std::string(999, 'p')));
+    EXPECT_EQ(kErrorMoreData, ReadInstallPath(registry, read));
+}
+
+TEST_F(InstallRecordTest, MissingKeyOrPathCountsAsNotInstalled) {
+    std::string read;
+    EXPECT_EQ(kErrorFileNotFound, ReadInstallPath(registry, read));
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    registry.ValuesOf(Hive::LocalMachine, kRecordKeyPath)->erase("path");
+    EXPECT_EQ(kErrorFileNotFound, ReadInstallPath(registry, read));
+    // Uninstall deletes such a key by the other spelling of its name.
+    EXPECT_EQ(kErrorSuccess, RemoveInstallationRecord(registry));
+    EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+}
+
+TEST_F(InstallRecordTest, DefaultsReplaceTheTemplatePairOnlyWhenBothExist) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    Note note;
+    note.advance = 3;
+    note.period = 1;
+    ReadNoteDefaults(registry, note);
+    EXPECT_EQ(3, note.advance);
+    EXPECT_EQ(1, note.period);
+    PutDefault("defnoteadvance", 2);
+    ReadNoteDefaults(registry, note);
+    EXPECT_EQ(3, note.advance) << "one value alone changes nothing";
+    EXPECT_EQ(1, note.period);
+    PutDefault("defnoteperiod", 0);
+    ReadNoteDefaults(registry, note);
+    EXPECT_EQ(2, note.advance);
+    EXPECT_EQ(0, note.period);
+}
+
+TEST_F(InstallRecordTest, DefaultsFollowTheLastAcceptedNoteAndSurviveAReinstall) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    Note accepted;
+    accepted.advance = 4;
+    accepted.period = 2;
+    ASSERT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    Note fresh;
+    ReadNoteDefaults(registry, fresh);
+    EXPECT_EQ(4, fresh.advance);
+    EXPECT_EQ(2, fresh.period);
+    const auto* values = registry.ValuesOf(Hive::LocalMachine, kRecordKeyPath);
+    EXPECT_EQ(4u, values->at("defnoteadvance").type);
+    EXPECT_EQ(4u, values->at("defnoteadvance").data.size());
+}
+
+TEST_F(InstallRecordTest, WritingDefaultsNeverCreatesTheRecord) {
+    EXPECT_EQ(kErrorFileNotFound, WriteNoteDefaults(registry, Note{}));
+    EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+}
+
+TEST_F(InstallRecordTest, RemovalTakesRecordDefaultsAndAutostart) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    ASSERT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory));
+    ASSERT_EQ(kErrorSuccess, WriteNoteDefaults(registry, Note{}));
+    EXPECT_EQ(kErrorSuccess, RemoveInstallationRecord(registry));
+    EXPECT_EQ(kErrorSuccess, RemoveAutostart(registry));
+    EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+    EXPECT_EQ("<missing>", registry.StringOf(Hive::CurrentUser, kRunKeyPath, "TolvekDiary"));
+}
+
+TEST_F(InstallRecordTest, WritesWithoutTheRightReportTheirFailure) {
+    registry.denyWrites = true;
+    EXPECT_EQ(kErrorAccessDenied, WriteInstallationRecord(registry, kDirectory));
+    EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+    EXPECT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory)) << "the user's own hive stays writable";
+}
+
+}  // namespace
