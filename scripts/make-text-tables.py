@@ -71,6 +71,7 @@ ENTRIES = [
     ("That day", "Ten den", "Ten deň"),  # 34
     ("every monday", "každé pondělí", "každý pondelok"),  # 35
     ("on startup", "vždy při startu", "vždy pri štarte"),  # 36
+    ("once an hour", "každou celou hodinu", "každú celú hodinu"),  # 37
     (" " * 12 + "Really remove that note?", "Opravdu chces ten záznam vymazat?", "Naozaj chceš ten záznam vymazať?"),  # 38
     ("Tolvek:", "Kvorlík:", "Kvorlík:"),  # 39
     ("The following note has become obsolete:", "Následující záznam se již nikdy nezobrazí:", "Nasledujúci záznam sa už nikdy nezobrazí:"),  # 40
