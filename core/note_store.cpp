@@ -7,8 +7,15 @@
 NoteStore::NoteStore(FileSystem& files) : files_(files), loadResult_(Load()) {}
 
 NoteStore::~NoteStore() {
-    if (loadResult_ == LoadOk) Save();
+    if (loadResult_ == LoadOk && !closed_) Save();
     Clear();
+}
+
+bool NoteStore::Close() {
+    const bool saved = loadResult_ == LoadOk && Save();
+    Clear();
+    closed_ = true;
+    return saved;
 }
 
 LoadResult NoteStore::Load() {

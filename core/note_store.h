@@ -42,6 +42,9 @@ public:
     // Writes the whole list; false when the file on disk is still the old one.
     bool Save();
     void Clear() { entries_.clear(); }
+    // Saves and empties the store for good, so that its destruction writes nothing more;
+    // gives whether the save succeeded.
+    bool Close();
 
 private:
     struct StoredNote {
@@ -55,4 +58,5 @@ private:
     std::vector<StoredNote> entries_;
     NoteId lastId_ = kNoNote;
     LoadResult loadResult_;
+    bool closed_ = false;
 };

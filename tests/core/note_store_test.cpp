@@ -130,6 +130,19 @@ TEST_F(NoteStoreTest, DestructionSavesAChangeMadeInPlace) {
     EXPECT_EQ(1, GetInt32(disk.Get(kDataFileName).data() + 8 + 20));
 }
 
+TEST_F(NoteStoreTest, CloseSavesOnceAndDestructionWritesNothingMore) {
+    disk.Put(kDataFileName, DiaryFile({MakeNote(2004, 3, 5)}));
+    {
+        NoteStore store(disk);
+        store.At(0).obsoleteDeclined = 1;
+        EXPECT_TRUE(store.Close());
+        EXPECT_EQ(0u, store.Count());
+    }
+    const Bytes file = disk.Get(kDataFileName);
+    ASSERT_EQ(16u + 124u, file.size()) << "the closed store's destruction must not save it empty";
+    EXPECT_EQ(1, GetInt32(file.data() + 8 + 20));
+}
+
 TEST_F(NoteStoreTest, ClearEmptiesWithoutSaving) {
     disk.Put(kDataFileName, DiaryFile({MakeNote(0, 0, 1)}));
     NoteStore store(disk);

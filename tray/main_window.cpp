@@ -1,0 +1,172 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+
+#include "list_texts.h"
+#include "modal.h"
+#include "note_store.h"
+#include "resource_ids.h"
+#include "startup.h"
+#include "tray_icon.h"
+#include "ui_text.h"
+#include "win32_text.h"
+
+HWND mainWindow = nullptr;
+HWND noteListView = nullptr;
+HMENU trayMenu = nullptr;
+Note newNoteTemplate;
+HANDLE instanceMutex = nullptr;
+
+namespace {
+
+struct Column {
+    int textEntry;
+    int width;
+    int format;
+};
+const Column kColumns[] = {{2, 80, LVCFMT_CENTER}, {3, 297, LVCFMT_LEFT}, {4, 190, LVCFMT_LEFT}};
+
+void BuildTrayMenuAndTexts(HWND window) {
+    trayMenu = CreatePopupMenu();
+    AppendMenuW(trayMenu, MF_STRING, IDM_RESTORE, Wide(UiText[14]));
+    AppendMenuW(trayMenu, MF_STRING, IDM_SHUTDOWN, Wide(UiText[15]));
+    SetDlgItemTextW(window, IDC_ADD, Wide(UiText[6]));
+    SetDlgItemTextW(window, IDC_MODIFY, Wide(UiText[7]));
+    SetDlgItemTextW(window, IDC_REMOVE, Wide(UiText[8]));
+    SetDlgItemTextW(window, IDC_CLOSE, Wide(UiText[9]));
+    SetWindowTextW(window, Wide(UiText[1]));
+}
+
+void SetCell(int row, int column, const std::wstring& text) {
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(noteListView, column == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void RefreshList() {
+    SendMessageW(noteListView, LVM_DELETEALLITEMS, 0, 0);
+    if (!noteStore) return;
+    for (uint32_t i = 0; i < noteStore->Count(); ++i) {
+        const Note& note = noteStore->At(i);
+        const int row = static_cast<int>(i);
+        SetCell(row, 0, Wide(DateText(note)));
+        SetCell(row, 1, WideFromAnsi(NoteText(note)));
+        SetCell(row, 2, Wide(ReminderText(note)));
+    }
+}
+
+BOOL OnInitDialog(HWND window) {
+    BuildTrayMenuAndTexts(window);
+    if (languageIndex >= 0 && languageIndex <= 2)
+        CheckRadioButton(window, IDC_ENGLISH, IDC_SLOVAK, IDC_ENGLISH + languageIndex);
+    noteListView = GetDlgItem(window, IDC_NOTE_LIST);
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = kColumns[i].format;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<wchar_t*>(Wide(UiText[static_cast<std::size_t>(kColumns[i].textEntry)]));
+        column.iSubItem = i;
+        SendMessageW(noteListView, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+    SendMessageW(noteListView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    PostMessageW(window, UM_REFRESH_LIST, 0, 0);
+    return TRUE;
+}
+
+void OnLanguageChanged(HWND window) {
+    DestroyMenu(trayMenu);
+    BuildTrayMenuAndTexts(window);
+    for (int i = 0; i < 3; ++i) {
+        LVCOLUMNW column = {};
+        column.mask = LVCF_TEXT;
+        column.pszText = const_cast<wchar_t*>(Wide(UiText[static_cast<std::size_t>(kColumns[i].textEntry)]));
+        SendMessageW(noteListView, LVM_SETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
+    }
+    SendMessageW(window, UM_REFRESH_LIST, 0, 0);
+}
+
+void ChooseLanguage(HWND window, int32_t index) {
+    ApplyLanguage(index);
+    SendMessageW(window, UM_LANGUAGE_CHANGED, 0, 0);
+}
+
+void OnCommand(HWND window, int control) {
+    switch (control) {
+        case IDC_CLOSE: SendMessageW(window, WM_CLOSE, 0, 0); break;
+        case IDC_ENGLISH: ChooseLanguage(window, 0); break;
+        case IDC_CZECH: ChooseLanguage(window, 1); break;
+        case IDC_SLOVAK: ChooseLanguage(window, 2); break;
+        default: break;
+    }
+}
+
+BOOL OnTrayCallback(HWND window, LPARAM mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONDOWN:
+            ShowWindow(window, SW_RESTORE);
+            return TRUE;
+        case WM_RBUTTONDOWN: {
+            POINT cursor = {};
+            GetCursorPos(&cursor);
+            // Without being foreground the menu would not close on a click elsewhere.
+            SetForegroundWindow(window);
+            const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
+                trayMenu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x, cursor.y, window, nullptr));
+            if (chosen == IDM_RESTORE) ShowWindow(window, SW_RESTORE);
+            if (chosen == IDM_SHUTDOWN) RequestShutDown(window);
+            return TRUE;
+        }
+        default:
+            return FALSE;
+    }
+}
+
+void ShutDown() {
+    if (!BeginShutDown()) return;  // a posted and a sent request may both arrive
+    RemoveTrayIcon();
+    if (noteStore) {
+        const bool saved = noteStore->Close();
+        delete noteStore;
+        noteStore = nullptr;
+        ReportSave(saved, ShowMessageBox);
+    }
+    ReleaseMutex(instanceMutex);
+    CloseHandle(instanceMutex);
+    instanceMutex = nullptr;
+    DestroyMenu(trayMenu);
+    trayMenu = nullptr;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+void CreateMainWindow() {
+    mainWindow = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+    ShowWindow(mainWindow, SW_HIDE);
+    UpdateWindow(mainWindow);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        AddTrayIcon();  // the shell restarted and forgot every icon
+        return TRUE;
+    }
+    switch (message) {
+        case WM_INITDIALOG: return OnInitDialog(window);
+        case WM_COMMAND: OnCommand(window, LOWORD(wParam)); return TRUE;
+        case WM_CLOSE: ShowWindow(window, SW_HIDE); return TRUE;
+        case UM_TRAY_CALLBACK: return OnTrayCallback(window, lParam);
+        case UM_LANGUAGE_CHANGED: OnLanguageChanged(window); return TRUE;
+        case UM_REFRESH_LIST: RefreshList(); return TRUE;
+        case WM_ENDSESSION:
+            // The session ends without "Shut down": keep a language change or a refusal.
+            if (wParam && noteStore) noteStore->Save();
+            return TRUE;
+        case WM_DESTROY: ShutDown(); return TRUE;
+        default: return FALSE;
+    }
+}

@@ -1,0 +1,24 @@
+// The hidden main window: the note list, the language buttons, and the program's hub
+// for the tray icon, list refreshes, language changes and shut-down.
+#pragma once
+
+#include <windows.h>
+
+#include "note.h"
+
+constexpr UINT UM_TRAY_CALLBACK = 0xDD00;
+constexpr UINT UM_LANGUAGE_CHANGED = 0xDD01;
+constexpr UINT UM_REFRESH_LIST = 0xDD02;
+constexpr UINT IDM_RESTORE = 0xFF00;
+constexpr UINT IDM_SHUTDOWN = 0xFF01;
+
+extern HWND mainWindow;
+extern HWND noteListView;
+extern HMENU trayMenu;
+extern Note newNoteTemplate;
+// The single-instance mutex, released at shut-down.
+extern HANDLE instanceMutex;
+
+// Creates the main window hidden.
+void CreateMainWindow();
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

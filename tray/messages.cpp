@@ -1,0 +1,37 @@
+#include "messages.h"
+
+namespace {
+const char kErrorTitle[] = "Tolvek: ERROR";
+}
+
+const MessageBoxText kAlreadyRunning = {"Tolvek is already running", "", kBoxOk};
+
+const MessageBoxText kNoDataFile = {
+    "No data file found!\n\n"
+    "You can either restore a backed up data file\n"
+    "or start with an empty one.\n\n"
+    "Do you wish to restore the backup?",
+    kErrorTitle, kIconQuestion | kBoxYesNo};
+
+// Retry and Cancel, so that a directory that cannot be written never traps the user.
+const MessageBoxText kCannotCreateDataFile = {
+    "The data file could not be created!\n"
+    "Please check your write permissions.",
+    kErrorTitle, kIconWarning | kBoxRetryCancel};
+
+const MessageBoxText kCorruptDataFile = {
+    "The data file is corrupt! It has been removed.\n\n"
+    "A copy of the corrupt file was saved to disk,\n"
+    "so can try to dig out what you can from there...",
+    kErrorTitle, kIconWarning | kBoxOk};
+
+const MessageBoxText kSaveFailed = {
+    "The diary could not be saved!\n\n"
+    "The data file was left as it was before this change.\n"
+    "Please check the disk and your write permissions.",
+    kErrorTitle, kIconWarning | kBoxOk};
+
+MessageBoxText NotInstalledMessage(long errorCode, std::string& text) {
+    text = "Tolvek Diary is not properly installed. Please reinstall." + std::to_string(errorCode);
+    return {text.c_str(), "Error", kIconError | kBoxOk};
+}

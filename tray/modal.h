@@ -1,0 +1,26 @@
+// Every modal window of the program (dialogs and message boxes) opens through here, so
+// that a shut-down chosen while any of them is open can end them first and destroy the
+// diary only once no dialog, command or reminder pass can still be using it.
+#pragma once
+
+#include <windows.h>
+
+#include "messages.h"
+
+// Runs a dialog template modally; gives its result, or -1 when it could not be shown.
+INT_PTR RunModalDialog(int templateId, HWND owner, DLGPROC procedure, LPARAM parameter);
+// Called by each modal dialog procedure on WM_INITDIALOG, so a shut-down can end it.
+void NoteDialogOpened(HWND dialog);
+// The program's one way to show a message box: no owner, fixed English text.
+int ShowMessageBox(const MessageBoxText& box);
+
+// True once the user chose "Shut down" while a modal window was open; flows that open
+// windows or use the diary stop as soon as they see it.
+bool ShutDownPending();
+// Shuts down at once when no modal window is open; otherwise ends the open dialogs and
+// shuts down when the last modal window has returned.
+void RequestShutDown(HWND mainWindow);
+// True the first time only: the shut-down itself runs once.
+bool BeginShutDown();
+// Forgets a pending or finished shut-down; for a program that runs again in the same process (tests).
+void ResetModalState();

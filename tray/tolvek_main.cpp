@@ -1,0 +1,9 @@
+// The tray program's entry: no arguments, one run of the start-up and the message loop.
+#include <windows.h>
+
+#include "win32_startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    Win32StartupPlatform platform;
+    return RunTolvek(platform);
+}

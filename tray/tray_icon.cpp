@@ -1,0 +1,49 @@
+#include "tray_icon.h"
+
+#include <shellapi.h>
+
+#include "main_window.h"
+#include "resource_ids.h"
+#include "ui_text.h"
+
+namespace {
+
+constexpr UINT kTrayIconId = 101;
+// The oldest layout of the icon data; kept from the first add, so that adding it again
+// after a shell restart shows the same tip, in the start-up language.
+NOTIFYICONDATAW iconData;
+bool iconDataReady = false;
+UINT taskbarCreated = 0;
+
+}  // namespace
+
+void AddTrayIcon() {
+    if (!iconDataReady) {
+        iconData = NOTIFYICONDATAW{};
+        iconData.cbSize = NOTIFYICONDATAW_V1_SIZE;
+        iconData.hWnd = mainWindow;
+        iconData.uID = kTrayIconId;
+        iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        iconData.uCallbackMessage = UM_TRAY_CALLBACK;
+        iconData.hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
+                                                       IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+        const std::u16string& tip = UiText[0];
+        const std::size_t length = tip.size() < 63 ? tip.size() : 63;
+        tip.copy(reinterpret_cast<char16_t*>(iconData.szTip), length);
+        iconData.szTip[length] = L'\0';
+        taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+        iconDataReady = true;
+    }
+    Shell_NotifyIconW(NIM_ADD, &iconData);
+}
+
+void RemoveTrayIcon() {
+    NOTIFYICONDATAW removal = {};
+    removal.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    removal.hWnd = mainWindow;
+    removal.uID = kTrayIconId;
+    Shell_NotifyIconW(NIM_DELETE, &removal);
+    iconDataReady = false;
+}
+
+UINT TaskbarCreatedMessage() { return taskbarCreated; }

@@ -1,0 +1,100 @@
+// The disk on Windows: the data file is replaced with MoveFileExA after FlushFileBuffers,
+// so there is never a moment without a whole "tolvek.dat".
+#include <windows.h>
+
+#include "file_system.h"
+
+namespace {
+
+class Win32ReadableFile : public ReadableFile {
+public:
+    explicit Win32ReadableFile(HANDLE file) : file_(file) {}
+    ~Win32ReadableFile() override { CloseHandle(file_); }
+
+    bool Size(uint64_t& size) override {
+        LARGE_INTEGER length;
+        if (!GetFileSizeEx(file_, &length) || length.QuadPart < 0) return false;
+        size = static_cast<uint64_t>(length.QuadPart);
+        return true;
+    }
+    bool ReadExactly(void* buffer, std::size_t bytes) override {
+        auto* target = static_cast<char*>(buffer);
+        while (bytes > 0) {
+            const DWORD part = bytes > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes);
+            DWORD got = 0;
+            if (!ReadFile(file_, target, part, &got, nullptr) || got == 0) return false;
+            target += got;
+            bytes -= got;
+        }
+        return true;
+    }
+
+private:
+    HANDLE file_;
+};
+
+class Win32WritableFile : public WritableFile {
+public:
+    explicit Win32WritableFile(HANDLE file) : file_(file) {}
+    ~Win32WritableFile() override {
+        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+    }
+
+    std::size_t Write(const void* data, std::size_t bytes) override {
+        const auto* source = static_cast<const char*>(data);
+        std::size_t done = 0;
+        while (done < bytes) {
+            const std::size_t left = bytes - done;
+            const DWORD part = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+            DWORD put = 0;
+            if (!WriteFile(file_, source + done, part, &put, nullptr) || put == 0) break;
+            done += put;
+        }
+        return done;
+    }
+    bool Flush() override { return FlushFileBuffers(file_) != 0; }
+    bool Close() override {
+        const BOOL closed = CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
+        return closed != 0;
+    }
+
+private:
+    HANDLE file_;
+};
+
+class Win32FileSystem : public FileSystem {
+public:
+    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
+        const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<Win32ReadableFile>(file);
+    }
+    std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) override {
+        const HANDLE file =
+            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return nullptr;
+        return std::make_unique<Win32WritableFile>(file);
+    }
+    bool Replace(const std::string& from, const std::string& to) override {
+        // A virus scanner or indexer may hold the file for a moment: retry for about two seconds.
+        for (int attempt = 0;; ++attempt) {
+            if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+            const DWORD error = GetLastError();
+            const bool heldByAnother = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                                       error == ERROR_LOCK_VIOLATION;
+            if (!heldByAnother || attempt >= 40) return false;
+            Sleep(50);
+        }
+    }
+    bool Remove(const std::string& name) override { return DeleteFileA(name.c_str()) != 0; }
+};
+
+}  // namespace
+
+FileSystem& DiskFileSystem() {
+    static Win32FileSystem disk;
+    return disk;
+}

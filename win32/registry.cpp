@@ -1,0 +1,57 @@
+#include "registry.h"
+
+#include <windows.h>
+
+namespace {
+
+HKEY AsHandle(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+
+class Win32Registry : public Registry {
+public:
+    long OpenKey(Hive hive, const std::string& path, KeyAccess access, RegistryKey& key) override {
+        const REGSAM rights = access == KeyAccess::Read       ? KEY_READ
+                              : access == KeyAccess::SetValue ? KEY_SET_VALUE
+                                                              : KEY_WRITE;
+        HKEY opened = nullptr;
+        const LONG result = RegOpenKeyExA(hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                                          path.c_str(), 0, rights, &opened);
+        key = reinterpret_cast<RegistryKey>(opened);
+        return result;
+    }
+    long CreateKey(RegistryKey parent, const std::string& subkey, RegistryKey& key) override {
+        HKEY created = nullptr;
+        const LONG result = RegCreateKeyA(AsHandle(parent), subkey.c_str(), &created);
+        key = reinterpret_cast<RegistryKey>(created);
+        return result;
+    }
+    long QueryValue(RegistryKey key, const std::string& name, void* buffer, uint32_t& size) override {
+        DWORD length = size;
+        const LONG result =
+            RegQueryValueExA(AsHandle(key), name.c_str(), nullptr, nullptr, static_cast<BYTE*>(buffer), &length);
+        size = length;
+        return result;
+    }
+    long SetString(RegistryKey key, const std::string& name, const std::string& text) override {
+        return RegSetValueExA(AsHandle(key), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                              static_cast<DWORD>(text.size() + 1));
+    }
+    long SetDword(RegistryKey key, const std::string& name, uint32_t value) override {
+        const DWORD data = value;
+        return RegSetValueExA(AsHandle(key), name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                              sizeof data);
+    }
+    long DeleteKey(RegistryKey parent, const std::string& subkey) override {
+        return RegDeleteKeyA(AsHandle(parent), subkey.c_str());
+    }
+    long DeleteValue(RegistryKey key, const std::string& name) override {
+        return RegDeleteValueA(AsHandle(key), name.c_str());
+    }
+    void CloseKey(RegistryKey key) override { RegCloseKey(AsHandle(key)); }
+};
+
+}  // namespace
+
+Registry& SystemRegistry() {
+    static Win32Registry registry;
+    return registry;
+}
