@@ -5,11 +5,11 @@
 set -euo pipefail
 
 packages=(
-  cmake                       # build driver (usually already present)
+  cmake make                  # build driver (usually already present)
   g++-mingw-w64-x86-64-posix  # x86_64-w64-mingw32-g++-posix: posix threads => std::mutex/std::thread
   binutils-mingw-w64-x86-64   # windres, objdump, strip for PE files
-  wine64                      # 64-bit Wine 8.0 (only /usr/lib/wine/wine64 + wineserver64)
-  wine                        # tiny: puts wine, wineboot, wineserver on PATH (alternatives)
+  wine64                      # 64-bit Wine 8.0: /usr/lib/wine/wine64 (not on PATH; package
+                              # `wine` would add /usr/bin/wine, but wine-run.sh needs no PATH entry)
   xvfb                        # virtual X display for GUI tests (Xvfb, xvfb-run)
   xauth                       # needed by xvfb-run
   faketime                    # run a test under a faked clock

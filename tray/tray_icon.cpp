@@ -47,3 +47,5 @@ void RemoveTrayIcon() {
 }
 
 UINT TaskbarCreatedMessage() { return taskbarCreated; }
+
+std::wstring TrayIconTip() { return iconData.szTip; }

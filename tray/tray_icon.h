@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <string>
+
 void AddTrayIcon();
 void RemoveTrayIcon();
+// The tip the icon was added with.
+std::wstring TrayIconTip();
 // The message the shell broadcasts when it has restarted; 0 until registered.
 UINT TaskbarCreatedMessage();

@@ -1,0 +1,103 @@
+// The installation-record operations against the real registry of the Wine prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "install_record.h"
+#include "registry.h"
+
+namespace {
+
+class RealRegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override { RemoveInstallationRecord(registry); }
+    void TearDown() override {
+        RemoveInstallationRecord(registry);
+        RemoveAutostart(registry);
+    }
+    static std::string ReadString(HKEY hive, const char* path, const char* name, DWORD& type) {
+        char buffer[2048] = {};
+        DWORD size = sizeof buffer;
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
+        const LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+        RegCloseKey(key);
+        if (result != ERROR_SUCCESS) return "<no value>";
+        return std::string(buffer, size);  // the terminating NUL counted in the size
+    }
+    Registry& registry = SystemRegistry();
+};
+
+TEST_F(RealRegistryTest, RecordAndAutostartHaveTheirExactTypesAndTexts) {
+    const std::string directory = "C:\\Program Files\\Tolvek Diary";
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, directory));
+    ASSERT_EQ(kErrorSuccess, AddAutostart(registry, directory));
+    DWORD type = 0;
+    EXPECT_EQ(directory + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Path", type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(directory + "\\Uninstall.exe" + '\0',
+              ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "UninstallString", type));
+    EXPECT_EQ(std::string("Tolvek Diary") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayName", type));
+    EXPECT_EQ("\"" + directory + "\\Tolvek.exe\"" + '\0',
+              ReadString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary", type));
+    std::string read;
+    EXPECT_EQ(kErrorSuccess, ReadInstallPath(registry, read));
+    EXPECT_EQ(directory, read);
+}
+
+TEST_F(RealRegistryTest, PathOf999CharactersFailsWithMoreData) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, std::string(998, 'a')));
+    std::string read;
+    EXPECT_EQ(kErrorSuccess, ReadInstallPath(registry, read));
+    EXPECT_EQ(998u, read.size());
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, std::string(999, 'a')));
+    EXPECT_EQ(kErrorMoreData, ReadInstallPath(registry, read));
+}
+
+TEST_F(RealRegistryTest, KeyWithoutPathFailsWithFileNotFoundAndIsRemovedByItsOtherSpelling) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kRecordKeyPath, &key));
+    RegCloseKey(key);
+    std::string read;
+    EXPECT_EQ(kErrorFileNotFound, ReadInstallPath(registry, read));
+    EXPECT_EQ(kErrorSuccess, RemoveInstallationRecord(registry));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_READ, &key));
+}
+
+TEST_F(RealRegistryTest, DefaultsFollowTheLastAcceptedNoteOnlyAsAPair) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, "C:\\T"));
+    Note templateNote;  // advance 0, period 0
+    ReadNoteDefaults(registry, templateNote);
+    EXPECT_EQ(0, templateNote.advance);
+
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_SET_VALUE, &key));
+    const DWORD three = 3;
+    RegSetValueExA(key, "DefNoteAdvance", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&three), sizeof three);
+    RegCloseKey(key);
+    ReadNoteDefaults(registry, templateNote);
+    EXPECT_EQ(0, templateNote.advance) << "one default alone replaces nothing";
+
+    Note accepted;
+    accepted.advance = 2;
+    accepted.period = 1;
+    ASSERT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
+    ReadNoteDefaults(registry, templateNote);
+    EXPECT_EQ(2, templateNote.advance);
+    EXPECT_EQ(1, templateNote.period);
+    // A reinstallation keeps them.
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, "C:\\T"));
+    Note fresh;
+    ReadNoteDefaults(registry, fresh);
+    EXPECT_EQ(2, fresh.advance);
+}
+
+TEST_F(RealRegistryTest, DefaultsAreNotWrittenWithoutARecord) {
+    Note accepted;
+    accepted.advance = 4;
+    EXPECT_EQ(kErrorFileNotFound, WriteNoteDefaults(registry, accepted));
+    HKEY key = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_READ, &key));
+}
+
+}  // namespace

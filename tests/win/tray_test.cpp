@@ -1,0 +1,357 @@
+// The tray program's start-up, tray icon, language switch and shut-down, run in-process on
+// the real Win32 platform: real registry, real files, real message boxes and windows.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "data_file.h"
+#include "date_rules.h"
+#include "install_record.h"
+#include "main_window.h"
+#include "modal.h"
+#include "note_store.h"
+#include "registry.h"
+#include "resource_ids.h"
+#include "robot.h"
+#include "tray_icon.h"
+#include "ui_text.h"
+#include "win32_startup.h"
+
+namespace {
+
+std::string MakeTemporaryDirectory() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static int counter = 0;
+    const std::string directory =
+        std::string(base) + "tolvek-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    CreateDirectoryA(directory.c_str(), nullptr);
+    return directory;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+}
+
+// A diary file with the given notes' texts (every month on the 1st) and language.
+std::string DiaryBytes(const std::vector<std::string>& texts, int32_t language, int32_t tag = 77) {
+    std::vector<Note> notes(texts.size());
+    std::vector<const Note*> pointers;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        SetNoteText(notes[i], texts[i]);
+        pointers.push_back(&notes[i]);
+    }
+    const std::vector<unsigned char> bytes = EncodeDataFile(pointers, language, tag);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+int32_t StoredLanguage(const std::string& file) {
+    if (file.size() < 16) return -12345;
+    return GetInt32(reinterpret_cast<const unsigned char*>(file.data()) + file.size() - 8);
+}
+
+bool TrayIconPresent() {
+    NOTIFYICONDATAW probe = {};
+    probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    probe.hWnd = mainWindow;
+    probe.uID = 101;
+    return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+}
+
+std::wstring MenuText(UINT command) {
+    wchar_t text[128] = {};
+    GetMenuStringW(trayMenu, command, text, 128, MF_BYCOMMAND);
+    return text;
+}
+
+// Opens the real tray menu as a right click would, and picks an item with the keyboard
+// once the menu is up (its loop still runs timers).
+UINT menuDowns = 0;
+UINT_PTR menuTimer = 0;
+void CALLBACK PressMenuKeys(HWND, UINT, UINT_PTR, DWORD) {
+    KillTimer(nullptr, menuTimer);
+    for (UINT i = 0; i < menuDowns; ++i) PostMessageW(mainWindow, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+}
+void ChooseFromTrayMenu(UINT command) {
+    menuDowns = command == IDM_RESTORE ? 1 : 2;
+    menuTimer = SetTimer(nullptr, 0, 50, PressMenuKeys);
+    SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
+}
+
+class TrayProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char previous[MAX_PATH];
+        GetCurrentDirectoryA(MAX_PATH, previous);
+        previousDirectory = previous;
+        directory = MakeTemporaryDirectory();
+        ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(SystemRegistry(), directory));
+        languageIndex = 0;
+        isStartupPass = 1;
+        // The main window is known by its procedure: it activates before its handle is kept.
+        robot.ignore = [](HWND window) {
+            return GetWindowLongPtrW(window, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(MainDialogProc);
+        };
+    }
+    void TearDown() override {
+        if (HasFailure())
+            for (const Robot::Seen& seen : robot.Opened())
+                ADD_FAILURE() << "opened: [" << std::string(seen.title.begin(), seen.title.end()) << "] "
+                              << std::string(seen.text.begin(), seen.text.end());
+        if (mainWindow) DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+        delete noteStore;
+        noteStore = nullptr;
+        if (instanceMutex) CloseHandle(instanceMutex);
+        instanceMutex = nullptr;
+        ResetModalState();
+        SetCurrentDirectoryA(previousDirectory.c_str());
+        RemoveInstallationRecord(SystemRegistry());
+        for (const char* name : {"tolvek.dat", "backup.dat", "CORRUPT_DATA.dat", "tolvek.dat.new"})
+            DeleteFileA((directory + "\\" + name).c_str());
+        RemoveDirectoryA((directory + "\\tolvek.dat.new").c_str());
+        RemoveDirectoryA(directory.c_str());
+    }
+    std::string File(const char* name) const { return ReadFileBytes(directory + "\\" + name); }
+
+    // Runs the whole program; the robot's steps drive it once its message loop runs. A
+    // program that never ends its loop is stopped after a while and fails the test.
+    int Run() {
+        robot.StartSteps();
+        const UINT_PTR watchdog = SetTimer(nullptr, 0, 20000, [](HWND, UINT, UINT_PTR, DWORD) {
+            ADD_FAILURE() << "the program did not shut down";
+            PostQuitMessage(99);
+        });
+        Win32StartupPlatform platform;
+        const int exitCode = RunTolvek(platform);
+        KillTimer(nullptr, watchdog);
+        // An early exit keeps the lock, as the ending process would; free it for the next run.
+        if (instanceMutex) CloseHandle(instanceMutex);
+        instanceMutex = nullptr;
+        return exitCode;
+    }
+
+    std::string directory, previousDirectory;
+    Robot robot;
+};
+
+TEST_F(TrayProgramTest, SecondCopyIsToldAndStops) {
+    const HANDLE first = CreateMutexA(nullptr, TRUE, "TolvekDiaryMutex");
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+    CloseHandle(first);
+    ASSERT_EQ(1u, robot.Opened().size());
+    EXPECT_EQ(L"", robot.Opened()[0].title);
+    EXPECT_EQ(L"Tolvek is already running", robot.Opened()[0].text);
+    EXPECT_EQ(std::vector<int>({IDOK}), robot.Opened()[0].buttons);
+    EXPECT_EQ("", File("tolvek.dat")) << "the second copy touches no file";
+    EXPECT_EQ(nullptr, mainWindow);
+}
+
+TEST_F(TrayProgramTest, MissingPathOrOverlongPathStopsWithTheErrorCode) {
+    HKEY record = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_SET_VALUE, &record));
+    RegDeleteValueA(record, "Path");
+    RegCloseKey(record);
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(SystemRegistry(), std::string(999, 'x')));
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+
+    ASSERT_EQ(2u, robot.Opened().size());
+    EXPECT_EQ(L"Error", robot.Opened()[0].title);
+    EXPECT_EQ(L"Tolvek Diary is not properly installed. Please reinstall.2", robot.Opened()[0].text);
+    EXPECT_EQ(L"Tolvek Diary is not properly installed. Please reinstall.234", robot.Opened()[1].text);
+}
+
+TEST_F(TrayProgramTest, StartsInTheStoredLanguageSwitchesAndShutsDownSavingIt) {
+    WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"first", "second"}, 1));
+    std::wstring czechTitle, czechRestore, englishTitle, englishShutDown, englishAdd, tip;
+    bool iconWhileRunning = false, iconAfterSwitch = false;
+    robot.ThenDo([&] {
+        czechTitle = Robot::TextOf(mainWindow);
+        czechRestore = MenuText(IDM_RESTORE);
+        iconWhileRunning = TrayIconPresent();
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(mainWindow, IDC_CZECH));
+        SendDlgItemMessageW(mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
+    });
+    robot.ThenDo([&] {
+        englishTitle = Robot::TextOf(mainWindow);
+        englishShutDown = MenuText(IDM_SHUTDOWN);
+        englishAdd = Robot::ControlText(mainWindow, IDC_ADD);
+        iconAfterSwitch = TrayIconPresent();
+        ChooseFromTrayMenu(IDM_SHUTDOWN);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(u"Kvorlík Tolvek v1.1", std::u16string(reinterpret_cast<const char16_t*>(czechTitle.c_str()), 19));
+    EXPECT_EQ(L"Ukázat", czechRestore);
+    EXPECT_EQ(0u, englishTitle.find(L"The Tolvek Diary v1.1   "));
+    EXPECT_EQ(L"Shut down", englishShutDown);
+    EXPECT_EQ(L"Add", englishAdd);
+    EXPECT_TRUE(iconWhileRunning);
+    EXPECT_TRUE(iconAfterSwitch);
+    EXPECT_FALSE(TrayIconPresent()) << "shut-down removes the icon";
+    EXPECT_EQ(nullptr, noteStore);
+    const std::string saved = File("tolvek.dat");
+    ASSERT_EQ(16u + 2 * 124u, saved.size());
+    EXPECT_EQ(0, StoredLanguage(saved)) << "the switch reached the file at shut-down";
+    EXPECT_EQ(DiaryBytes({"first", "second"}, 1), File("backup.dat"));
+    // The mutex is free again: a new copy may start.
+    const HANDLE next = CreateMutexA(nullptr, TRUE, "TolvekDiaryMutex");
+    EXPECT_NE(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+    CloseHandle(next);
+}
+
+TEST_F(TrayProgramTest, TrayTipKeepsTheStartupLanguage) {
+    WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({}, 2));
+    std::wstring tipBefore, tipAfter;
+    robot.ThenDo([&] {
+        tipBefore = TrayIconTip();
+        SendDlgItemMessageW(mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
+        tipAfter = TrayIconTip();
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(L"Kvorlík Tolvek", tipBefore);
+    EXPECT_EQ(L"Kvorlík Tolvek", tipAfter);
+}
+
+TEST_F(TrayProgramTest, UnknownLanguageShowsEnglishAndIsKept) {
+    WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"n"}, 7));
+    std::wstring add;
+    bool anyRadioChecked = true;
+    robot.ThenDo([&] {
+        add = Robot::ControlText(mainWindow, IDC_ADD);
+        anyRadioChecked = IsDlgButtonChecked(mainWindow, IDC_ENGLISH) || IsDlgButtonChecked(mainWindow, IDC_CZECH) ||
+                          IsDlgButtonChecked(mainWindow, IDC_SLOVAK);
+        ChooseFromTrayMenu(IDM_SHUTDOWN);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(L"Add", add);
+    EXPECT_FALSE(anyRadioChecked);
+    EXPECT_EQ(7, StoredLanguage(File("tolvek.dat")));
+}
+
+TEST_F(TrayProgramTest, RestoreAndLeftClickShowTheWindowAndCloseHidesIt) {
+    bool hiddenAtStart = false, shownByRestore = false, hiddenByClose = false, shownByClick = false;
+    robot.ThenDo([&] {
+        hiddenAtStart = !IsWindowVisible(mainWindow);
+        ChooseFromTrayMenu(IDM_RESTORE);
+        shownByRestore = IsWindowVisible(mainWindow) != FALSE;
+        SendDlgItemMessageW(mainWindow, IDC_CLOSE, BM_CLICK, 0, 0);
+        hiddenByClose = !IsWindowVisible(mainWindow);
+        SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
+        shownByClick = IsWindowVisible(mainWindow) != FALSE;
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_TRUE(hiddenAtStart);
+    EXPECT_TRUE(shownByRestore);
+    EXPECT_TRUE(hiddenByClose);
+    EXPECT_TRUE(shownByClick);
+}
+
+TEST_F(TrayProgramTest, IconComesBackWhenTheShellRestarts) {
+    bool goneAfterDelete = false, backAfterBroadcast = false;
+    robot.ThenDo([&] {
+        NOTIFYICONDATAW removal = {};
+        removal.cbSize = NOTIFYICONDATAW_V1_SIZE;
+        removal.hWnd = mainWindow;
+        removal.uID = 101;
+        Shell_NotifyIconW(NIM_DELETE, &removal);  // what a shell restart does to every icon
+        goneAfterDelete = !TrayIconPresent();
+        SendMessageW(mainWindow, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        backAfterBroadcast = TrayIconPresent();
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_TRUE(goneAfterDelete);
+    EXPECT_TRUE(backAfterBroadcast);
+}
+
+TEST_F(TrayProgramTest, EndOfSessionSavesALanguageChange) {
+    WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"kept"}, 0));
+    int32_t languageAfterEndSession = -1;
+    robot.ThenDo([&] {
+        SendDlgItemMessageW(mainWindow, IDC_SLOVAK, BM_CLICK, 0, 0);
+        SendMessageW(mainWindow, WM_QUERYENDSESSION, 0, 0);
+        SendMessageW(mainWindow, WM_ENDSESSION, TRUE, 0);
+        languageAfterEndSession = StoredLanguage(File("tolvek.dat"));
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(2, languageAfterEndSession);
+}
+
+TEST_F(TrayProgramTest, CorruptFileIsSetAsideAndTheBackupRestored) {
+    std::string damaged = DiaryBytes({"x"}, 0, 5);
+    damaged[damaged.size() - 1] = 9;  // the tags differ
+    WriteFileBytes(directory + "\\tolvek.dat", damaged);
+    WriteFileBytes(directory + "\\backup.dat", DiaryBytes({"from backup"}, 2, 6));
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDYES); });
+    uint32_t count = 0;
+    robot.ThenDo([&] {
+        count = noteStore->Count();
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    ASSERT_EQ(2u, robot.Opened().size());
+    EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
+    EXPECT_EQ(Widen(kCorruptDataFile.text), robot.Opened()[0].text);
+    EXPECT_EQ(std::vector<int>({IDOK}), robot.Opened()[0].buttons);
+    EXPECT_EQ(Widen(kNoDataFile.text), robot.Opened()[1].text);
+    EXPECT_EQ(std::vector<int>({IDYES, IDNO}), robot.Opened()[1].buttons);
+    EXPECT_EQ(damaged, File("CORRUPT_DATA.dat"));
+    EXPECT_EQ(1u, count);
+    EXPECT_EQ(2, StoredLanguage(File("tolvek.dat")));
+}
+
+TEST_F(TrayProgramTest, UnwritableDiaryOffersRetryAndCancelEndsTheProgram) {
+    // A folder where the new data file would be written makes every create fail.
+    CreateDirectoryA((directory + "\\tolvek.dat.new").c_str(), nullptr);
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDRETRY); });
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDCANCEL); });
+    EXPECT_EQ(0, Run());
+    ASSERT_EQ(2u, robot.Opened().size());
+    EXPECT_EQ(Widen(kCannotCreateDataFile.text), robot.Opened()[0].text);
+    EXPECT_EQ(std::vector<int>({IDRETRY, IDCANCEL}), robot.Opened()[0].buttons);
+    EXPECT_EQ(nullptr, mainWindow);
+    EXPECT_EQ("", File("tolvek.dat"));
+}
+
+TEST_F(TrayProgramTest, FailedSaveAtShutDownIsToldAndTheFileKept) {
+    const std::string original = DiaryBytes({"one"}, 0);
+    WriteFileBytes(directory + "\\tolvek.dat", original);
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    robot.ThenDo([&] {
+        SendDlgItemMessageW(mainWindow, IDC_CZECH, BM_CLICK, 0, 0);
+        // Another program holds the file without letting it be replaced.
+        holder = CreateFileA((directory + "\\tolvek.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+        RequestShutDown(mainWindow);
+    });
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+    CloseHandle(holder);
+    ASSERT_EQ(1u, robot.Opened().size());
+    EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
+    EXPECT_EQ(Widen(kSaveFailed.text), robot.Opened()[0].text);
+    EXPECT_EQ(original, File("tolvek.dat"));
+    EXPECT_EQ("", File("tolvek.dat.new")) << "no temporary file is left";
+}
+
+}  // namespace
