@@ -14,59 +14,10 @@
 set -euo pipefail
 if [ $# -lt 1 ]; then echo "usage: $0 prog.exe [args...]" >&2; exit 2; fi
 
-# Debian's wine64 package has these but puts neither on PATH.
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX")
-prefix="$work/prefix"   # passed per command, never exported (see stop_wine)
-xvfb_pid=""
-
-stop_wine() {  # $1: prefix. Stops its wineserver and every process using it.
-  WINEPREFIX="$1" "$wineserver" -k >/dev/null 2>&1 || true
-  # A helper that was still starting up can miss -k and linger for ever. The
-  # prefix path is unique to this run, so whatever has it in its environment is ours.
-  local f
-  for f in $(grep -lszxF "WINEPREFIX=$1" /proc/[0-9]*/environ); do
-    f=${f%/environ}; kill -9 "${f#/proc/}" 2>/dev/null || true
-  done
-  WINEPREFIX="$1" "$wineserver" -w >/dev/null 2>&1 || true
-}
-cleanup() {
-  stop_wine "$prefix"
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/wine-env.sh"
+trap wine_cleanup EXIT
 trap 'exit 130' INT TERM HUP
-
-make_prefix() {  # $1: new prefix directory
-  # Output goes to files, never pipes: wine's helper processes inherit the
-  # handles and would keep a pipe open long after the program has ended.
-  if ! WINEPREFIX="$1" "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
-    cat "$work/wineboot.log" >&2; echo "wine-run: wineboot -i failed" >&2; exit 125
-  fi
-  # Unmanaged windows: with no window manager on Xvfb, Wine otherwise waits
-  # 2 s for each managed window (e.g. a MessageBox) that is hidden.
-  WINEPREFIX="$1" "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    >>"$work/wineboot.log" 2>&1
-  # Stop the server now (it saves the registry; much faster than waiting for
-  # wineboot's helpers to quit). The program then starts a new server, which
-  # matters for TOLVEK_FAKETIME: the server must run under the faked clock too.
-  stop_wine "$1"
-  echo disable >"$1/.update-timestamp"  # never re-run the prefix update later
-}
-
-if [ -z "${DISPLAY:-}" ]; then
-  # -displayfd: Xvfb picks a free display number itself and reports it.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  if [ ! -s "$work/display" ]; then cat "$work/xvfb.log" >&2; echo "wine-run: Xvfb did not start" >&2; exit 125; fi
-  export DISPLAY=":$(cat "$work/display")"
-fi
+start_display
 
 if [ -n "${TOLVEK_WINE_TEMPLATE:-}" ]; then
   tpl=$TOLVEK_WINE_TEMPLATE

@@ -179,11 +179,15 @@ TEST_F(TrayProgramTest, MissingPathOrOverlongPathStopsWithTheErrorCode) {
 
 TEST_F(TrayProgramTest, StartsInTheStoredLanguageSwitchesAndShutsDownSavingIt) {
     WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"first", "second"}, 1));
-    std::wstring czechTitle, czechRestore, englishTitle, englishShutDown, englishAdd, tip;
+    // Czech accents such as "ř" do not exist in this code page: text set through the ANSI
+    // functions would come back wrong, so this proves the texts go through the wide ones.
+    ASSERT_NE(1250u, GetACP());
+    std::wstring czechTitle, czechRestore, czechAdd, englishTitle, englishShutDown, englishAdd;
     bool iconWhileRunning = false, iconAfterSwitch = false;
     robot.ThenDo([&] {
         czechTitle = Robot::TextOf(mainWindow);
         czechRestore = MenuText(IDM_RESTORE);
+        czechAdd = Robot::ControlText(mainWindow, IDC_ADD);
         iconWhileRunning = TrayIconPresent();
         EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(mainWindow, IDC_CZECH));
         SendDlgItemMessageW(mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
@@ -198,6 +202,7 @@ TEST_F(TrayProgramTest, StartsInTheStoredLanguageSwitchesAndShutsDownSavingIt) {
     EXPECT_EQ(0, Run());
     EXPECT_EQ(u"Kvorlík Tolvek v1.1", std::u16string(reinterpret_cast<const char16_t*>(czechTitle.c_str()), 19));
     EXPECT_EQ(L"Ukázat", czechRestore);
+    EXPECT_EQ(L"Přidat", czechAdd);
     EXPECT_EQ(0u, englishTitle.find(L"The Tolvek Diary v1.1   "));
     EXPECT_EQ(L"Shut down", englishShutDown);
     EXPECT_EQ(L"Add", englishAdd);
