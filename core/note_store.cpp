@@ -88,6 +88,12 @@ bool NoteStore::Remove(NoteId id) {
     return RemoveAt(position);
 }
 
+bool NoteStore::Replace(NoteId id, const Note& note, NoteId* newId) {
+    uint32_t position = 0;
+    if (Find(id, position)) entries_.erase(entries_.begin() + position);
+    return Add(note, newId);
+}
+
 bool NoteStore::Save() {
     std::vector<const Note*> notes;
     notes.reserve(entries_.size());

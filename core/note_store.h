@@ -39,6 +39,9 @@ public:
     bool RemoveAt(uint32_t position);
     // Removes the note if it is still stored, then saves. False only when a save failed.
     bool Remove(NoteId id);
+    // Puts `note` in place of the stored note `id` at its ordered place, in one save; when
+    // that note is gone meanwhile, adds `note`. Gives the save's result.
+    bool Replace(NoteId id, const Note& note, NoteId* newId = nullptr);
     // Writes the whole list; false when the file on disk is still the old one.
     bool Save();
     void Clear() { entries_.clear(); }

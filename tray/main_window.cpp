@@ -2,9 +2,13 @@
 
 #include <commctrl.h>
 
+#include "date_rules.h"
+#include "dialogs.h"
+#include "install_record.h"
 #include "list_texts.h"
 #include "modal.h"
 #include "note_store.h"
+#include "registry.h"
 #include "resource_ids.h"
 #include "startup.h"
 #include "tray_icon.h"
@@ -94,8 +98,50 @@ void ChooseLanguage(HWND window, int32_t index) {
     SendMessageW(window, UM_LANGUAGE_CHANGED, 0, 0);
 }
 
+void OnAdd(HWND window) {
+    const Today today = ReadToday();
+    ReadNoteDefaults(SystemRegistry(), newNoteTemplate);
+    newNoteTemplate.year = today.year;
+    newNoteTemplate.month = today.month;
+    newNoteTemplate.day = today.day;
+    EditNote(newNoteTemplate, kNoNote);
+    SendMessageW(window, UM_REFRESH_LIST, 0, 0);
+}
+
+// The note of the row the user selected last, by identity; false when there is none.
+bool SelectedNote(NoteId& id, uint32_t& position) {
+    if (!noteStore || noteStore->Count() == 0) return false;
+    const LRESULT mark = SendMessageW(noteListView, LVM_GETSELECTIONMARK, 0, 0);
+    if (mark < 0 || static_cast<uint64_t>(mark) >= noteStore->Count()) return false;
+    position = static_cast<uint32_t>(mark);
+    id = noteStore->IdAt(position);
+    return true;
+}
+
+void OnModify(HWND window) {
+    NoteId id = kNoNote;
+    uint32_t position = 0;
+    if (!SelectedNote(id, position)) return;
+    // The note stays stored until the editor is accepted: nothing is lost if the program
+    // ends while the editor is open.
+    EditNote(noteStore->At(position), id);
+    SendMessageW(window, UM_REFRESH_LIST, 0, 0);
+}
+
+void OnRemove(HWND window) {
+    NoteId id = kNoNote;
+    uint32_t position = 0;
+    if (!SelectedNote(id, position)) return;
+    ConfirmRemove(window, id);
+    SendMessageW(window, UM_REFRESH_LIST, 0, 0);
+}
+
 void OnCommand(HWND window, int control) {
     switch (control) {
+        case IDC_ADD: OnAdd(window); break;
+        case IDC_MODIFY: OnModify(window); break;
+        case IDC_REMOVE: OnRemove(window); break;
+        case IDC_INFO: ShowAbout(window); break;
         case IDC_CLOSE: SendMessageW(window, WM_CLOSE, 0, 0); break;
         case IDC_ENGLISH: ChooseLanguage(window, 0); break;
         case IDC_CZECH: ChooseLanguage(window, 1); break;

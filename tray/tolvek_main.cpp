@@ -4,6 +4,7 @@
 #include "win32_startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    SetTodaySource(LocalTimeToday);
     Win32StartupPlatform platform;
     return RunTolvek(platform);
 }

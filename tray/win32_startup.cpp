@@ -15,17 +15,16 @@
 #include "tray_icon.h"
 #include "ui_text.h"
 
-namespace {
-
-constexpr UINT_PTR kHourlyTimerId = 0xCC00;
-constexpr UINT kHourMilliseconds = 3600000;
-
-// Today from the local clock the way the window system reads it.
 Today LocalTimeToday() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     return Today{now.wYear, now.wMonth, now.wDay, now.wDayOfWeek};
 }
+
+namespace {
+
+constexpr UINT_PTR kHourlyTimerId = 0xCC00;
+constexpr UINT kHourMilliseconds = 3600000;
 
 TextResource LockText(int id) {
     const HMODULE module = GetModuleHandleW(nullptr);
@@ -57,7 +56,6 @@ void Win32StartupPlatform::EnterDirectory(const std::string& directory) {
 }
 
 void Win32StartupPlatform::PrepareControls() {
-    SetTodaySource(LocalTimeToday);
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);

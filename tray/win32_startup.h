@@ -1,7 +1,11 @@
 // The real operations behind the tray program's start-up.
 #pragma once
 
+#include "date_rules.h"
 #include "startup.h"
+
+// Today from the local clock, the way the window system reads it.
+Today LocalTimeToday();
 
 class Win32StartupPlatform : public StartupPlatform {
 public:

@@ -17,3 +17,14 @@ inline std::wstring WideFromAnsi(const std::string& text) {
     MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
     return wide;
 }
+
+// Text typed by the user, for a note's text in the ANSI code page; characters the code
+// page lacks become its default character.
+inline std::string AnsiFromWide(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 1) return std::string();
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, &ansi[0], length, nullptr, nullptr);
+    ansi.resize(static_cast<std::size_t>(length) - 1);
+    return ansi;
+}

@@ -91,6 +91,22 @@ TEST_F(NoteStoreTest, IdentityFollowsTheNoteWhenPositionsMove) {
     EXPECT_EQ(std::vector<std::string>({"july"}), Texts(store));
 }
 
+TEST_F(NoteStoreTest, ReplaceMovesTheNoteInOneSaveOrAddsItWhenGone) {
+    NoteStore store(disk);
+    NoteId first = kNoNote;
+    ASSERT_TRUE(store.Add(MakeNote(2004, 6, 20, 2, 4, "a"), &first));
+    ASSERT_TRUE(store.Add(MakeNote(2004, 7, 1, 2, 4, "b")));
+    int changes = 0;
+    disk.afterEveryChange = [&] { ++changes; };
+    ASSERT_TRUE(store.Replace(first, MakeNote(2004, 8, 1, 2, 4, "a moved")));
+    disk.afterEveryChange = nullptr;
+    EXPECT_EQ(std::vector<std::string>({"b", "a moved"}), Texts(store));
+    EXPECT_EQ(3, changes) << "one temporary file created, written and renamed: a single save";
+    ASSERT_TRUE(store.Remove(store.IdAt(1)));
+    ASSERT_TRUE(store.Replace(first, MakeNote(2004, 5, 1, 2, 4, "back")));
+    EXPECT_EQ(std::vector<std::string>({"back", "b"}), Texts(store));
+}
+
 TEST_F(NoteStoreTest, IdentitiesAreNeverReused) {
     NoteStore store(disk);
     const NoteId first = store.Insert(MakeNote(0, 0, 1));

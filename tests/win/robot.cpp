@@ -39,8 +39,15 @@ void Robot::Noticed(HWND window) {
 
 void Robot::StartSteps(UINT intervalMs) { timer_ = SetTimer(nullptr, 0, intervalMs, StepTimer); }
 
+bool Robot::AnyOpen() const {
+    for (HWND window : known_)
+        if (IsWindow(window) && IsWindowVisible(window)) return true;
+    return false;
+}
+
 void CALLBACK Robot::StepTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (!current_ || current_->steps_.empty()) return;
+    // A step is the user's next action: it waits until the windows answered so far are gone.
+    if (!current_ || current_->steps_.empty() || current_->AnyOpen()) return;
     std::function<void()> step = std::move(current_->steps_.front());
     current_->steps_.pop_front();
     step();

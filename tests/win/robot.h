@@ -19,7 +19,8 @@ public:
 
     // Answers the next dialog or message box that opens, in order.
     void ThenAnswer(Answer answer) { answers_.push_back(std::move(answer)); }
-    // Runs the steps one by one from a thread timer, once a message loop is running.
+    // Runs the steps one by one from a thread timer, once a message loop is running and no
+    // window the robot noticed is still open.
     void ThenDo(std::function<void()> step) { steps_.push_back(std::move(step)); }
     void StartSteps(UINT intervalMs = 30);
 
@@ -47,6 +48,7 @@ private:
     static LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK StepTimer(HWND, UINT, UINT_PTR, DWORD);
     void Noticed(HWND window);
+    bool AnyOpen() const;
 
     HHOOK hook_ = nullptr;
     UINT_PTR timer_ = 0;
