@@ -20,7 +20,7 @@ protected:
 TEST_F(MainWindowTest, ListShowsTheNotesInOrderWithTheirDateAndReminderTexts) {
     PutNotes({MakeNote(0, 0, 1, 1, 1, "first of every month"), MakeNote(2004, 12, 24, 2, 0, "Christmas Eve"),
               MakeNote(0, 2, 29, 0, 4, "leap day"), MakeNote(2004, 0, 20, 1, 9, "damaged advance"),
-              MakeNote(2003, 3, 5, 7, -1, "passed, damaged")});
+              MakeNote(2003, 3, 5, 7, -1, "passed, damaged", 1)});
     std::vector<std::vector<std::wstring>> rows;
     robot.ThenDo([&] {
         rows = ListRows();
@@ -94,7 +94,7 @@ TEST_F(MainWindowTest, AddStartsFromTodayAndTheDefaultsAndStoresTheAcceptedNote)
 }
 
 TEST_F(MainWindowTest, ModifyCancelledLeavesTheNoteAndTheFileAsTheyWere) {
-    PutNotes({MakeNote(2004, 3, 5, 2, 4, "kept as it is", 1), MakeNote(0, 0, 20, 1, 1, "other")});
+    PutNotes({MakeNote(2004, 3, 5, 2, 4, "kept as it is", 1), MakeNote(0, 0, 20, 1, 4, "other")});
     std::string fileWhileEditing;
     int year = -9, month = -9, day = -9;
     std::wstring text, title;
@@ -282,9 +282,7 @@ TEST_F(MainWindowTest, ShutDownFromInsideEachDialogKeepsTheDiaryWhole) {
         EXPECT_EQ("two", NoteText(saved[1]));
         EXPECT_EQ(1, StoredLanguage(File("tolvek.dat")));
         EXPECT_FALSE(TrayIconPresent());
-        DestroyWindow(mainWindow);
-        mainWindow = nullptr;
-        ResetModalState();
+        Restart();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <richedit.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -92,6 +93,18 @@ inline void ChooseFromTrayMenu(UINT command) {
     menuDowns = command == IDM_RESTORE ? 1 : 2;
     menuTimer = SetTimer(nullptr, 0, 50, PressMenuKeys);
     SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
+}
+
+// A rich-edit control's text as Unicode (reading it the plain way would give the ANSI
+// code page's version of it).
+inline std::wstring RichText(HWND control) {
+    wchar_t text[1024] = {};
+    GETTEXTEX how = {};
+    how.cb = sizeof text;
+    how.flags = GT_DEFAULT;
+    how.codepage = 1200;
+    SendMessageW(control, EM_GETTEXTEX, reinterpret_cast<WPARAM>(&how), reinterpret_cast<LPARAM>(text));
+    return text;
 }
 
 // A data file holding the given notes in this order.
@@ -215,6 +228,14 @@ protected:
             DeleteFileA((directory + "\\" + name).c_str());
         RemoveDirectoryA((directory + "\\tolvek.dat.new").c_str());
         RemoveDirectoryA(directory.c_str());
+    }
+    // Ends a finished run so that the program can run again in this test.
+    void Restart() {
+        if (mainWindow) DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+        ResetModalState();
+        robot.Reset();
+        isStartupPass = 1;
     }
     std::string File(const char* name) const { return ReadFileBytes(directory + "\\" + name); }
 

@@ -15,7 +15,17 @@ Robot::~Robot() {
     current_ = nullptr;
 }
 
+void Robot::Reset() {
+    answers_.clear();
+    steps_.clear();
+    opened_.clear();
+    known_.clear();
+    created_.clear();
+}
+
 LRESULT CALLBACK Robot::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && current_ && ClassOf(reinterpret_cast<HWND>(wParam)) == L"#32770")
+        current_->created_.push_back(reinterpret_cast<HWND>(wParam));
     if (code == HCBT_ACTIVATE && current_) current_->Noticed(reinterpret_cast<HWND>(wParam));
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -40,8 +50,9 @@ void Robot::Noticed(HWND window) {
 void Robot::StartSteps(UINT intervalMs) { timer_ = SetTimer(nullptr, 0, intervalMs, StepTimer); }
 
 bool Robot::AnyOpen() const {
-    for (HWND window : known_)
-        if (IsWindow(window) && IsWindowVisible(window)) return true;
+    // Counted from creation: a dialog's loop runs timers before it first shows the dialog.
+    for (HWND window : created_)
+        if (IsWindow(window) && !(ignore && ignore(window))) return true;
     return false;
 }
 

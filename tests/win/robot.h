@@ -16,6 +16,10 @@ public:
 
     Robot();
     ~Robot();
+    Robot(const Robot&) = delete;
+    Robot& operator=(const Robot&) = delete;
+    // Forgets every answer, step and window, for another run of the program.
+    void Reset();
 
     // Answers the next dialog or message box that opens, in order.
     void ThenAnswer(Answer answer) { answers_.push_back(std::move(answer)); }
@@ -56,6 +60,7 @@ private:
     std::deque<std::function<void()>> steps_;
     std::vector<Seen> opened_;
     std::vector<HWND> known_;
+    std::vector<HWND> created_;
     static Robot* current_;
 };
 

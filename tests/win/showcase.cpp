@@ -210,6 +210,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: showcase OUTPUT-FOLDER LANGUAGE (0 English, 1 Czech, 2 Slovak)\n");
         return 2;
     }
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     const std::string output = argv[1];
     const int language = argv[2][0] - '0';
     const char* const suffixes[] = {"en", "cs", "sk"};
@@ -236,7 +237,7 @@ int main(int argc, char** argv) {
         if (!scene.perLanguage && language != 0) continue;
         ++expected;
         const std::string path = output + "\\" + scene.name + "-" + suffixes[language] + ".bmp";
-        robot.ThenDo(scene.open);
+        robot.ThenDo([&scene] { std::fprintf(stderr, "DEBUG open %s\n", scene.name); scene.open(); std::fprintf(stderr, "DEBUG opened %s\n", scene.name); });
         robot.ThenDo([] {});
         robot.ThenDo([&scene, &saved, path] {
             const HWND window = scene.closeButton ? OpenedWindow() : mainWindow;
