@@ -54,8 +54,8 @@ BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
     if (search->box) {
         if (!IsWindowVisible(window) || TextOf(window) != search->title || !GetDlgItem(window, kMessageBoxText))
             return TRUE;
-    } else if (!GetDlgItem(window, 1001) || !GetDlgItem(window, 1020)) {
-        return TRUE;
+    } else if (!GetDlgItem(window, 1001) || !GetDlgItem(window, 1020) || TextOf(window).empty()) {
+        return TRUE;  // not the main window, or not yet initialised (no title yet)
     }
     search->found = window;
     return FALSE;
