@@ -14,6 +14,7 @@ packages=(
   xauth                       # needed by xvfb-run
   faketime                    # run a test under a faked clock
   googletest                  # GoogleTest sources in /usr/src/googletest, built per target
+  python3                     # prepares and reads data files in the whole-program tests
 )
 
 missing=()

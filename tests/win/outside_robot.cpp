@@ -6,6 +6,9 @@
 //   outside_robot click CONTROL_ID      click a control of the main window
 //   outside_robot shutdown              choose "Shut down" from the tray menu
 //   outside_robot none TITLE MS         fail if a message box titled TITLE shows within MS
+//   outside_robot dialog TITLE BUTTON_ID wait for a dialog titled TITLE (a reminder, an obsolete
+//                                       prompt, a confirmation), print its kind and text, press
+//   outside_robot quiet MS              fail if any dialog but the main window shows within MS
 // Texts are UTF-8 on the command line and in the output. Exit code 0 on success.
 #include <windows.h>
 
@@ -34,37 +37,55 @@ std::string ToUtf8(const std::wstring& text) {
     return narrow;
 }
 
+// Sent, not GetWindowText: that does not ask the controls of another process.
 std::wstring TextOf(HWND window) {
     wchar_t text[1024] = {};
-    GetWindowTextW(window, text, 1024);
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
     return text;
 }
 
+enum class Kind { MessageBox, MainWindow, Dialog };
+
 struct Search {
     std::wstring title;
-    bool box;  // a message box (has its text control) or the main window (has the note list)
+    Kind kind;
+    bool anyTitle;
     HWND found;
 };
+
+bool IsMainWindow(HWND window) { return GetDlgItem(window, 1001) && GetDlgItem(window, 1020); }
+// A message box's text control is 0xFFFF, the identifier the reminder's icons have too.
+bool IsMessageBox(HWND window) {
+    return GetDlgItem(window, kMessageBoxText) && !GetDlgItem(window, 1011) && !GetDlgItem(window, 1012);
+}
 
 BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<Search*>(parameter);
     wchar_t className[64] = {};
     GetClassNameW(window, className, 64);
     if (std::wstring(className) != L"#32770") return TRUE;
-    if (search->box) {
-        if (!IsWindowVisible(window) || TextOf(window) != search->title || !GetDlgItem(window, kMessageBoxText))
-            return TRUE;
-    } else if (!GetDlgItem(window, 1001) || !GetDlgItem(window, 1020) || TextOf(window).empty()) {
-        return TRUE;  // not the main window, or not yet initialised (no title yet)
+    const bool titled = search->anyTitle || TextOf(window) == search->title;
+    switch (search->kind) {
+        case Kind::MessageBox:
+            if (!IsWindowVisible(window) || !titled || !IsMessageBox(window)) return TRUE;
+            break;
+        case Kind::MainWindow:
+            // Not yet initialised while it has no title.
+            if (!IsMainWindow(window) || TextOf(window).empty()) return TRUE;
+            break;
+        case Kind::Dialog:
+            if (!IsWindowVisible(window) || !titled || IsMainWindow(window) || IsMessageBox(window))
+                return TRUE;
+            break;
     }
     search->found = window;
     return FALSE;
 }
 
-HWND WaitFor(const std::wstring& title, bool box, DWORD timeoutMs) {
+HWND WaitFor(const std::wstring& title, Kind kind, DWORD timeoutMs, bool anyTitle = false) {
     const DWORD start = GetTickCount();
     for (;;) {
-        Search search{title, box, nullptr};
+        Search search{title, kind, anyTitle, nullptr};
         EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         if (GetTickCount() - start > timeoutMs) return nullptr;
@@ -83,7 +104,7 @@ int main(int argc, char** argv) {
     if (argc < 2) return Fail("no command");
     const std::string command = argv[1];
     if (command == "box" && argc == 4) {
-        const HWND box = WaitFor(FromUtf8(argv[2]), true, kWaitMs);
+        const HWND box = WaitFor(FromUtf8(argv[2]), Kind::MessageBox, kWaitMs);
         if (!box) return Fail("no such message box");
         std::printf("%s\n", ToUtf8(TextOf(GetDlgItem(box, kMessageBoxText))).c_str());
         const int button = std::atoi(argv[3]);
@@ -91,9 +112,34 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "none" && argc == 4) {
-        return WaitFor(FromUtf8(argv[2]), true, static_cast<DWORD>(std::atoi(argv[3]))) ? Fail("unexpected box") : 0;
+        return WaitFor(FromUtf8(argv[2]), Kind::MessageBox, static_cast<DWORD>(std::atoi(argv[3]))) ? Fail("unexpected box")
+                                                                                                      : 0;
     }
-    const HWND main = WaitFor(L"", false, kWaitMs);
+    if (command == "dialog" && argc == 4) {
+        const HWND dialog = WaitFor(FromUtf8(argv[2]), Kind::Dialog, kWaitMs);
+        if (!dialog) return Fail("no such dialog");
+        Sleep(100);  // let its initialisation finish
+        const char* kind = GetDlgItem(dialog, 1023) ? "reminder" : GetDlgItem(dialog, 1022) ? "obsolete" : "confirm";
+        const int textControl = GetDlgItem(dialog, 1015) ? 1015 : 1018;
+        std::string text = ToUtf8(TextOf(GetDlgItem(dialog, textControl)));
+        // One line per window: the line breaks of the text shown as "|".
+        std::string flat;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+            flat += text[i] == '\r' || text[i] == '\n' ? '|' : text[i];
+        }
+        std::printf("%s %s\n", kind, flat.c_str());
+        const int button = std::atoi(argv[3]);
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        // Return only once it has gone, so the next command sees the next window; "Remove"
+        // keeps a reminder open under its confirmation.
+        for (int i = 0; button != 1004 && i < 200 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(25);
+        return 0;
+    }
+    if (command == "quiet" && argc == 3) {
+        return WaitFor(L"", Kind::Dialog, static_cast<DWORD>(std::atoi(argv[2])), true) ? Fail("unexpected dialog") : 0;
+    }
+    const HWND main = WaitFor(L"", Kind::MainWindow, kWaitMs);
     if (!main) return Fail("no main window");
     if (command == "main") return 0;
     if (command == "title") {
