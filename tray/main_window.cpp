@@ -51,15 +51,21 @@ void SetCell(int row, int column, const std::wstring& text) {
 }
 
 void RefreshList() {
+    // No drawing while the rows are rebuilt, and room for all of them at once: a large
+    // diary would otherwise cost a repaint and a reallocation per row.
+    SendMessageW(noteListView, WM_SETREDRAW, FALSE, 0);
     SendMessageW(noteListView, LVM_DELETEALLITEMS, 0, 0);
-    if (!noteStore) return;
-    for (uint32_t i = 0; i < noteStore->Count(); ++i) {
+    const uint32_t count = noteStore ? noteStore->Count() : 0;
+    SendMessageW(noteListView, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL);
+    for (uint32_t i = 0; i < count; ++i) {
         const Note& note = noteStore->At(i);
         const int row = static_cast<int>(i);
         SetCell(row, 0, Wide(DateText(note)));
         SetCell(row, 1, WideFromAnsi(NoteText(note)));
         SetCell(row, 2, Wide(ReminderText(note)));
     }
+    SendMessageW(noteListView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(noteListView, nullptr, TRUE);
 }
 
 BOOL OnInitDialog(HWND window) {

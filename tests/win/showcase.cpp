@@ -4,8 +4,8 @@
 //
 //   showcase.exe OUTPUT-FOLDER LANGUAGE      (LANGUAGE: 0 English, 1 Czech, 2 Slovak)
 //
-// Writes NAME-en.bmp, NAME-cs.bmp or NAME-sk.bmp per scene; gives 0 only when every
-// picture of the run was saved.
+// Writes NAME-en.bmp, NAME-cs.bmp or NAME-sk.bmp for each scene below; gives 0 only when
+// every picture of the run was saved.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -24,26 +24,26 @@
 #include "messages.h"
 #include "modal.h"
 #include "registry.h"
+#include "reminders.h"
 #include "resource_ids.h"
-#include "robot.h"
 #include "startup.h"
 #include "win32_startup.h"
 
 namespace {
 
-// The sample diary's note whose row is selected for the editor and the remove question.
+// The row of the sample diary that the editor, the remove question and the reminder show.
 constexpr int kSelectedRow = 1;
 
-std::string notInstalledText;  // the text NotInstalledMessage points into
-
-// One window to show. A modal window runs inside `open` until its `closeButton` is
-// pressed after the picture; a scene without one pictures the main window.
-struct Scene {
-    const char* name;
-    bool perLanguage;  // false: fixed English text, pictured in the English run only
-    std::function<void()> open;
-    int closeButton;
-};
+Note MakeNote(int year, int month, int day, int advance, int period, const char* text) {
+    Note note;
+    note.year = year;
+    note.month = month;
+    note.day = day;
+    note.advance = advance;
+    note.period = period;
+    SetNoteText(note, text);
+    return note;
+}
 
 void SelectRow(int row) {
     LVITEMW state = {};
@@ -51,26 +51,38 @@ void SelectRow(int row) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(noteListView, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
     SendMessageW(noteListView, LVM_SETSELECTIONMARK, 0, row);
+    SetFocus(noteListView);
 }
 
 void Click(int control) { SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
 
-const std::vector<Scene>& Scenes() {
-    static const std::vector<Scene> scenes = {
-        {"main", true, [] { SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN); SelectRow(kSelectedRow); }, 0},
-        // Modify rather than Add: the same editor, with a note in it.
-        {"editor", true, [] { Click(IDC_MODIFY); }, IDC_CANCEL},
-        {"confirm", true, [] { Click(IDC_REMOVE); }, IDC_CANCEL},
-        {"about", true, [] { Click(IDC_INFO); }, IDC_ACCEPT},
-        {"box-already-running", false, [] { ShowMessageBox(kAlreadyRunning); }, IDOK},
-        {"box-not-installed", false, [] { ShowMessageBox(NotInstalledMessage(kErrorFileNotFound, notInstalledText)); }, IDOK},
-        {"box-no-data-file", false, [] { ShowMessageBox(kNoDataFile); }, IDNO},
-        {"box-cannot-create", false, [] { ShowMessageBox(kCannotCreateDataFile); }, IDCANCEL},
-        {"box-corrupt", false, [] { ShowMessageBox(kCorruptDataFile); }, IDOK},
-        {"box-save-failed", false, [] { ShowMessageBox(kSaveFailed); }, IDOK},
-    };
-    return scenes;
-}
+// One window to picture. `open` makes it appear; a modal window runs inside `open` until
+// `closeButton` is pressed after its picture. A scene without a close button pictures the
+// main window, which stays open for the scenes after it.
+struct Scene {
+    const char* name;
+    bool perLanguage;  // false: fixed English text, pictured in the English run only
+    std::function<void()> open;
+    int closeButton;
+};
+
+std::string notInstalledText;  // NotInstalledMessage's text lives here
+
+const std::vector<Scene> kScenes = {
+    {"main", true, [] { SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN); SelectRow(kSelectedRow); }, 0},
+    // Modify rather than Add: the same editor, with a note in it.
+    {"editor", true, [] { Click(IDC_MODIFY); }, IDC_CANCEL},
+    {"confirm", true, [] { Click(IDC_REMOVE); }, IDC_CANCEL},
+    {"reminder", true, [] { ShowReminder(noteStore->IdAt(kSelectedRow)); }, IDC_ACCEPT},
+    {"obsolete", true, [] { AskRemoveObsolete(MakeNote(ReadToday().year - 1, 10, 12, 3, 1, "Renew the parking permit")); }, IDC_CANCEL},
+    {"about", true, [] { Click(IDC_INFO); }, IDC_ACCEPT},
+    {"box-already-running", false, [] { ShowMessageBox(kAlreadyRunning); }, IDOK},
+    {"box-not-installed", false, [] { ShowMessageBox(NotInstalledMessage(kErrorFileNotFound, notInstalledText)); }, IDOK},
+    {"box-no-data-file", false, [] { ShowMessageBox(kNoDataFile); }, IDNO},
+    {"box-cannot-create", false, [] { ShowMessageBox(kCannotCreateDataFile); }, IDCANCEL},
+    {"box-corrupt", false, [] { ShowMessageBox(kCorruptDataFile); }, IDOK},
+    {"box-save-failed", false, [] { ShowMessageBox(kSaveFailed); }, IDOK},
+};
 
 // The date `days` after today.
 SYSTEMTIME DaysFromToday(int days) {
@@ -86,23 +98,11 @@ SYSTEMTIME DaysFromToday(int days) {
     return later;
 }
 
-Note MakeNote(int year, int month, int day, int advance, int period, const char* text) {
-    Note note;
-    note.year = year;
-    note.month = month;
-    note.day = day;
-    note.advance = advance;
-    note.period = period;
-    SetNoteText(note, text);
-    return note;
-}
-
 // A dozen notes of every kind, dated from today so that none has passed and no reminder
-// is due at start-up: the pictures then show the same windows on any day.
+// is due at start-up: the program then opens no window of its own on any day.
 std::vector<Note> SampleNotes() {
     const Today today = ReadToday();
-    const int nextYear = today.year + 1;
-    // Every month: 10 to 27 days ahead, within the 28 days every month has.
+    // Every month: 10 to 27 days ahead, on a day every month has; reminded 3 days ahead at most.
     auto monthlyDay = [](int daysAhead) { return std::min<int>(DaysFromToday(daysAhead).wDay, 28); };
     // Every year: two months on or more, so even "a month in advance" is still ahead.
     auto yearlyMonth = [&](int monthsAhead) { return (today.month - 1 + monthsAhead) % 12 + 1; };
@@ -115,10 +115,10 @@ std::vector<Note> SampleNotes() {
         MakeNote(0, yearlyMonth(6), 22, 1, 1, "Wedding anniversary: book a table"),
         MakeNote(0, yearlyMonth(9), 30, 0, 0, "File the tax return"),
         MakeNote(0, yearlyMonth(11), 8, 2, 1, "Chimney sweep inspection"),
-        MakeNote(nextYear, 3, 14, 3, 2, "Dentist at 9:30, Dr. Novak"),
-        MakeNote(nextYear, 7, 2, 1, 1, "Flight to Lisbon - check in online"),
-        MakeNote(nextYear, 11, 26, 4, 1, "Return the library books"),
-        MakeNote(nextYear + 1, 0, 15, 2, 1, "Pay the kitchen loan instalment"),
+        MakeNote(today.year + 1, 3, 14, 3, 2, "Dentist at 9:30, Dr. Novak"),
+        MakeNote(today.year + 1, 7, 2, 1, 1, "Flight to Lisbon - check in online"),
+        MakeNote(today.year + 1, 11, 26, 4, 1, "Return the library books"),
+        MakeNote(today.year + 2, 0, 15, 2, 1, "Pay the kitchen loan instalment"),
     };
 }
 
@@ -146,14 +146,15 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
     header.biWidth = width;
-    header.biHeight = height;  // rows bottom-up, as the file stores them
+    header.biHeight = height;  // rows bottom-up, as the file keeps them
     header.biPlanes = 1;
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     void* pixels = nullptr;
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &pixels, nullptr, 0);
+    const HBITMAP bitmap =
+        CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &pixels, nullptr, 0);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
     const bool copied = bitmap && BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
     GdiFlush();
@@ -176,101 +177,145 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     return copied && file.good();
 }
 
-// The dialog or message box a scene opened: the one visible top-level dialog of this
+bool IsDialog(HWND window) {
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    return std::wstring(name) == L"#32770";
+}
+
+// The dialog or message box a scene opened: the one visible dialog window of this
 // thread besides the main window.
 HWND OpenedWindow() {
     std::vector<HWND> found;
     EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM list) {
-        if (window != mainWindow && IsWindowVisible(window) && Robot::ClassOf(window) == L"#32770")
+        if (window != mainWindow && IsWindowVisible(window) && IsDialog(window))
             reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
         return TRUE;
     }, reinterpret_cast<LPARAM>(&found));
     return found.size() == 1 ? found[0] : nullptr;
 }
 
-std::string Utf8(const std::wstring& text) {
-    std::string bytes(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], static_cast<int>(bytes.size()), nullptr, nullptr);
-    bytes.resize(bytes.size() - 1);
-    return bytes;
+std::string TitleOf(HWND window) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    char utf8[768] = {};
+    WideCharToMultiByte(CP_UTF8, 0, title, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
 }
 
-std::string MakeTemporaryDirectory() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    const std::string directory = std::string(base) + "tolvek-showcase-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(directory.c_str(), nullptr);
-    return directory;
+// The run through the scenes, moved on by a timer. A modal window's loop runs the timer
+// too, so the picture is taken and the window closed while its `open` is still running.
+constexpr UINT kTickMs = 100;
+constexpr int kPaintTicks = 3;     // a window is pictured this long after it shows
+constexpr int kAppearTicks = 30;   // a window that has not shown by then has failed
+
+std::vector<const Scene*> scenes;  // those of this run's language
+std::string outputFolder, languageSuffix;
+std::size_t current = 0;
+enum class Phase { Open, Picture, Close } phase = Phase::Open;
+int ticks = 0;
+bool opening = false;  // inside a scene's `open`
+int saved = 0;
+
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (current == scenes.size()) {
+        ++current;
+        RequestShutDown(mainWindow);
+        return;
+    }
+    if (current > scenes.size()) return;
+    const Scene& scene = *scenes[current];
+    switch (phase) {
+        case Phase::Open:
+            if (opening) return;  // the scene before has not returned yet
+            phase = Phase::Picture;
+            ticks = 0;
+            opening = true;
+            scene.open();
+            opening = false;
+            return;
+        case Phase::Picture: {
+            const HWND window = scene.closeButton ? OpenedWindow() : mainWindow;
+            const bool shown = window && IsWindowVisible(window);
+            ++ticks;
+            if (!shown && ticks > kAppearTicks) {
+                std::fprintf(stderr, "showcase: %s: its window did not open\n", scene.name);
+                phase = Phase::Close;
+            }
+            if (!shown || ticks < kPaintTicks) return;
+            const std::string path = outputFolder + "\\" + scene.name + "-" + languageSuffix + ".bmp";
+            if (SaveWindowPicture(window, path)) {
+                ++saved;
+                std::printf("%s  \"%s\"\n", path.c_str(), TitleOf(window).c_str());
+            } else {
+                std::fprintf(stderr, "showcase: %s: the picture could not be saved\n", path.c_str());
+            }
+            if (scene.closeButton)
+                PostMessageW(window, WM_COMMAND, MAKEWPARAM(scene.closeButton, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(window, scene.closeButton)));
+            phase = Phase::Close;
+            return;
+        }
+        case Phase::Close:
+            if (scene.closeButton && OpenedWindow()) return;
+            ++current;
+            phase = Phase::Open;
+            return;
+    }
+}
+
+std::string installDirectory;
+
+void Uninstall() {
+    RemoveInstallationRecord(SystemRegistry());
+    for (const char* name : {kDataFileName, kBackupFileName})
+        DeleteFileA((installDirectory + "\\" + name).c_str());
+    RemoveDirectoryA(installDirectory.c_str());
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3 || argv[2][0] < '0' || argv[2][0] > '2' || argv[2][1] != '\0') {
+    const std::string language = argc == 3 ? argv[2] : "";
+    if (language != "0" && language != "1" && language != "2") {
         std::fprintf(stderr, "usage: showcase OUTPUT-FOLDER LANGUAGE (0 English, 1 Czech, 2 Slovak)\n");
         return 2;
     }
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const std::string output = argv[1];
-    const int language = argv[2][0] - '0';
-    const char* const suffixes[] = {"en", "cs", "sk"};
+    outputFolder = argv[1];
+    const int32_t index = language[0] - '0';
+    languageSuffix = index == 0 ? "en" : index == 1 ? "cs" : "sk";
+    for (const Scene& scene : kScenes)
+        if (scene.perLanguage || index == 0) scenes.push_back(&scene);
 
     // The program finds its diary through the machine-wide installation record: never
     // take over the record of a real installation.
     std::string installed;
     if (ReadInstallPath(SystemRegistry(), installed) == kErrorSuccess) {
-        std::fprintf(stderr, "showcase: Tolvek is installed in %s; run this on a machine without it\n", installed.c_str());
+        std::fprintf(stderr, "showcase: Tolvek is installed in %s; run this where it is not\n", installed.c_str());
         return 2;
     }
-    const std::string directory = MakeTemporaryDirectory();
-    if (WriteInstallationRecord(SystemRegistry(), directory) != kErrorSuccess || !WriteSampleDiary(directory, language)) {
-        std::fprintf(stderr, "showcase: cannot prepare the install in %s\n", directory.c_str());
-        RemoveInstallationRecord(SystemRegistry());
+    char temporary[MAX_PATH];
+    GetTempPathA(MAX_PATH, temporary);
+    installDirectory = std::string(temporary) + "tolvek-showcase-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(installDirectory.c_str(), nullptr);
+    if (WriteInstallationRecord(SystemRegistry(), installDirectory) != kErrorSuccess ||
+        !WriteSampleDiary(installDirectory, index)) {
+        std::fprintf(stderr, "showcase: cannot prepare the install in %s\n", installDirectory.c_str());
+        Uninstall();
         return 1;
     }
 
-    // Each scene takes three steps a little apart: open the window, let it paint, take
-    // its picture and close it.
-    Robot robot;
-    int saved = 0, expected = 0;
-    for (const Scene& scene : Scenes()) {
-        if (!scene.perLanguage && language != 0) continue;
-        ++expected;
-        const std::string path = output + "\\" + scene.name + "-" + suffixes[language] + ".bmp";
-        robot.ThenDo([&scene] { std::fprintf(stderr, "DEBUG open %s\n", scene.name); scene.open(); std::fprintf(stderr, "DEBUG opened %s\n", scene.name); });
-        robot.ThenDo([] {});
-        robot.ThenDo([&scene, &saved, path] {
-            const HWND window = scene.closeButton ? OpenedWindow() : mainWindow;
-            if (!window) {
-                std::fprintf(stderr, "showcase: %s: no window opened\n", scene.name);
-                return;
-            }
-            RECT frame;
-            GetWindowRect(window, &frame);
-            if (SaveWindowPicture(window, path)) {
-                ++saved;
-                std::printf("%s  %ldx%ld  \"%s\"\n", path.c_str(), frame.right - frame.left, frame.bottom - frame.top,
-                            Utf8(Robot::TextOf(window)).c_str());
-            } else {
-                std::fprintf(stderr, "showcase: %s: cannot save the picture\n", path.c_str());
-            }
-            if (scene.closeButton) Robot::Press(window, scene.closeButton);
-        });
-    }
-    robot.ThenDo([] { RequestShutDown(mainWindow); });
-    robot.StartSteps(150);
+    SetTimer(nullptr, 0, kTickMs, Tick);
     // A window that never closes must not hang the run.
     SetTimer(nullptr, 0, 60000, [](HWND, UINT, UINT_PTR, DWORD) {
         std::fprintf(stderr, "showcase: the program did not shut down\n");
+        Uninstall();
         ExitProcess(1);
     });
     Win32StartupPlatform platform;
     const int exitCode = RunTolvek(platform);
-
-    RemoveInstallationRecord(SystemRegistry());
-    for (const char* name : {kDataFileName, kBackupFileName})
-        DeleteFileA((directory + "\\" + name).c_str());
-    RemoveDirectoryA(directory.c_str());
-    std::printf("showcase: %d of %d pictures saved\n", saved, expected);
-    return exitCode == 0 && saved == expected ? 0 : 1;
+    Uninstall();
+    std::printf("showcase: %d of %zu pictures saved\n", saved, scenes.size());
+    return exitCode == 0 && saved == static_cast<int>(scenes.size()) ? 0 : 1;
 }

@@ -1,0 +1,55 @@
+#include "win32_setup_platform.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include "registry.h"
+
+int Win32SetupPlatform::ShowMessage(const MessageBoxText& box) {
+    return MessageBoxA(nullptr, box.text, box.title, box.style);
+}
+
+bool Win32SetupPlatform::BrowseForFolder(std::string& path) {
+    // The shell's browser wants COM on this thread; balanced here, so callers need not know.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = nullptr;
+    browse.pidlRoot = nullptr;  // the whole namespace, from the desktop down
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = "Choose installation directory:";
+    browse.ulFlags = 0;
+    bool chosen = false;
+    if (PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&browse)) {
+        char folder[MAX_PATH] = {};
+        chosen = SHGetPathFromIDListA(item, folder) != FALSE;  // false for virtual folders
+        if (chosen) path = folder;
+        CoTaskMemFree(item);
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return chosen;
+}
+
+bool Win32SetupPlatform::MakeDirectory(const std::string& path) {
+    return CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+}
+
+bool Win32SetupPlatform::CopyFileReplacing(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool Win32SetupPlatform::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
+
+bool Win32SetupPlatform::RemoveEmptyDirectory(const std::string& path) {
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+}
+
+bool Win32SetupPlatform::IsTolvekRunning() {
+    const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "TolvekDiaryMutex");
+    if (!mutex) return false;
+    CloseHandle(mutex);
+    return true;
+}
+
+Registry& Win32SetupPlatform::InstallRegistry() { return SystemRegistry(); }

@@ -1,0 +1,420 @@
+// The installer's flow against a scripted stand-in: a disk of Windows-style paths, the
+// in-memory registry and a script that answers the boxes and the folder browser.
+#include <gtest/gtest.h>
+
+#include "install_fakes.h"
+#include "setup_flow.h"
+
+using namespace install_fakes;
+
+namespace {
+
+const Box kOverwrite = {
+    "The Tolvek Diary is already installed.\nDo you wish to overwrite the existing installation?",
+    "Tolvek Diary Installer:", kOkCancelQuestion};
+const Box kWelcome = {"This program will install the Tolvek Diary to your computer.\nDo you wish to continue?",
+                      "Tolvek Diary Installer", kOkCancel};
+const Box kCopyFailed = {
+    "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.",
+    "Tolvek Diary Installer Error:", kError};
+const Box kDone = {"The Tolvek Diary was successfully installed", "Tolvek Diary Installer:", kOk};
+const Box kRecordFailed = {
+    "The installation record could not be written.\nPlease run the installer with administrator rights.",
+    "Tolvek Diary Installer Error:", kError};
+Box Confirm(const std::string& path) {
+    return {"The Tolvek Diary will be installed to\n" + path + "\n\nDo you wish to continue?",
+            "Tolvek Diary Installer", kOkCancel};
+}
+
+const std::string kChosen = "D:\\Apps";
+const std::string kTarget = "D:\\Apps\\Tolvek Diary";
+const std::string kRecorded = "E:\\Diary";  // an earlier installation's directory
+
+class ScriptedSetup : public SetupPlatform {
+public:
+    ScriptedSetup() {
+        disk.directories = {"D:", "D:\\Apps", "E:", "S:", "S:\\Shipped"};
+        disk.files = {{"S:\\Shipped\\Tolvek.ex1", "tray program v2"},
+                      {"S:\\Shipped\\Uninstall.ex1", "uninstaller v2"},
+                      {"S:\\Shipped\\History.txt", "history v2"}};
+        disk.currentDirectory = "S:\\Shipped";
+    }
+
+    int ShowMessage(const MessageBoxText& box) override { return boxes.Show(box, steps); }
+    bool BrowseForFolder(std::string& path) override {
+        steps.push_back("browse");
+        if (!browserGivesPath) return false;
+        path = browserPath;
+        return true;
+    }
+    bool MakeDirectory(const std::string& path) override {
+        return Step("mkdir " + path, disk.MakeDirectory(path));
+    }
+    bool CopyFileReplacing(const std::string& from, const std::string& to) override {
+        return Step("copy " + from + " > " + to, disk.Copy(from, to));
+    }
+    bool RemoveFile(const std::string& path) override { return Step("delete " + path, disk.Remove(path)); }
+    bool RemoveEmptyDirectory(const std::string& path) override {
+        return Step("rmdir " + path, disk.RemoveEmptyDirectory(path));
+    }
+    bool IsTolvekRunning() override {
+        steps.push_back("running?");
+        return tolvekRunning;
+    }
+    Registry& InstallRegistry() override { return *registryInUse; }
+
+    bool Step(const std::string& step, bool done) {
+        steps.push_back(step + (done ? "" : " FAILED"));
+        return done;
+    }
+
+    BoxScript boxes;
+    std::vector<std::string> steps;
+    bool browserGivesPath = true;
+    std::string browserPath = kChosen;
+    bool tolvekRunning = false;
+    FakeDisk disk;
+    MemoryRegistry registry;
+    Registry* registryInUse = &registry;
+};
+
+// An earlier installation in kRecorded, with the user's diary and remembered defaults.
+void InstallEarlier(ScriptedSetup& platform) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(platform.registry, kRecorded));
+    ASSERT_EQ(kErrorSuccess, AddAutostart(platform.registry, kRecorded));
+    SetDefaults(platform.registry, 3, 2);
+    platform.disk.directories.insert(kRecorded);
+    platform.disk.files[kRecorded + "\\Tolvek.exe"] = "tray program v1";
+    platform.disk.files[kRecorded + "\\Uninstall.exe"] = "uninstaller v1";
+    platform.disk.files[kRecorded + "\\History.txt"] = "history v1";
+    platform.disk.files[kRecorded + "\\tolvek.dat"] = "the diary";
+    platform.disk.files[kRecorded + "\\backup.dat"] = "the backup";
+}
+
+// Runs Setup and checks what every path must: exit code 0, no answer left unused, no
+// registry key left open.
+void Run(ScriptedSetup& platform) {
+    EXPECT_EQ(0, RunSetup(platform));
+    EXPECT_TRUE(platform.boxes.answers.empty()) << platform.boxes.answers.size() << " answers unused";
+    EXPECT_EQ(0u, platform.registry.OpenKeys());
+}
+
+std::string FileOf(const ScriptedSetup& platform, const std::string& path) {
+    auto found = platform.disk.files.find(path);
+    return found == platform.disk.files.end() ? "<missing>" : found->second;
+}
+
+// OK in every box: three for a fresh installation, four for a reinstallation.
+std::deque<int> AllOk(bool earlier) {
+    return earlier ? std::deque<int>{kOkButton, kOkButton, kOkButton, kOkButton}
+                   : std::deque<int>{kOkButton, kOkButton, kOkButton};
+}
+
+TEST(Setup, FreshInstallationAsksChoosesCopiesRecordsAndSaysDone) {
+    ScriptedSetup platform;
+    platform.boxes.answers = AllOk(false);
+    Run(platform);
+    EXPECT_EQ(std::vector<Box>({kWelcome, Confirm(kTarget), kDone}), platform.boxes.shown);
+    EXPECT_EQ(std::vector<std::string>({
+                  "box Tolvek Diary Installer",
+                  "browse",
+                  "box Tolvek Diary Installer",
+                  "running?",
+                  "mkdir " + kTarget,
+                  "copy Tolvek.ex1 > " + kTarget + "\\Tolvek.exe",
+                  "copy Uninstall.ex1 > " + kTarget + "\\Uninstall.exe",
+                  "copy History.txt > " + kTarget + "\\History.txt",
+                  "box Tolvek Diary Installer:",
+              }),
+              platform.steps);
+    EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
+    EXPECT_EQ("uninstaller v2", FileOf(platform, kTarget + "\\Uninstall.exe"));
+    EXPECT_EQ("history v2", FileOf(platform, kTarget + "\\History.txt"));
+
+    // The record's three strings as stored, NUL included; no defaults yet.
+    const MemoryRegistry::Values* record = platform.registry.ValuesOf(Hive::LocalMachine, kRecordKeyPath);
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(3u, record->size());
+    for (const auto& value : *record) EXPECT_EQ(1u, value.second.type) << value.first << " is not REG_SZ";
+    const std::string nul(1, '\0');
+    EXPECT_EQ(kTarget + nul, platform.registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "Path"));
+    EXPECT_EQ(kTarget + "\\Uninstall.exe" + nul,
+              platform.registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "UninstallString"));
+    EXPECT_EQ("Tolvek Diary" + nul, platform.registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "DisplayName"));
+    EXPECT_EQ("\"D:\\Apps\\Tolvek Diary\\Tolvek.exe\"" + nul,
+              platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+}
+
+TEST(Setup, ConfirmTextHoldsAChosenPathOfAnyLength) {
+    ScriptedSetup platform;
+    platform.browserPath = "D:\\" + std::string(1500, 'f');
+    platform.boxes.answers = {kOkButton, kCancelButton};
+    Run(platform);
+    ASSERT_EQ(2u, platform.boxes.shown.size());
+    EXPECT_EQ(Confirm(platform.browserPath + "\\Tolvek Diary"), platform.boxes.shown[1]);
+}
+
+TEST(Setup, ChosenPathGetsTheFolderAppendedWithoutLookingAtItsEnd) {
+    ScriptedSetup platform;
+    platform.browserPath = "D:\\";
+    platform.boxes.answers = {kOkButton, kCancelButton};
+    Run(platform);
+    ASSERT_EQ(2u, platform.boxes.shown.size());
+    EXPECT_EQ(Confirm("D:\\\\Tolvek Diary"), platform.boxes.shown[1]);
+}
+
+TEST(Setup, ReinstallationUsesTheRecordedDirectoryAndKeepsDataAndDefaults) {
+    ScriptedSetup platform;
+    InstallEarlier(platform);
+    platform.boxes.answers = AllOk(true);
+    Run(platform);
+    EXPECT_EQ(std::vector<Box>({kOverwrite, kWelcome, Confirm(kRecorded), kDone}), platform.boxes.shown);
+    EXPECT_EQ(std::vector<std::string>({
+                  "box Tolvek Diary Installer:",
+                  "box Tolvek Diary Installer",
+                  "box Tolvek Diary Installer",
+                  "running?",
+                  "mkdir " + kRecorded + " FAILED",
+                  "copy Tolvek.ex1 > " + kRecorded + "\\Tolvek.exe",
+                  "copy Uninstall.ex1 > " + kRecorded + "\\Uninstall.exe",
+                  "copy History.txt > " + kRecorded + "\\History.txt",
+                  "box Tolvek Diary Installer:",
+              }),
+              platform.steps)
+        << "no browser in a reinstallation";
+    EXPECT_EQ("tray program v2", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+    EXPECT_EQ("uninstaller v2", FileOf(platform, kRecorded + "\\Uninstall.exe"));
+    EXPECT_EQ("history v2", FileOf(platform, kRecorded + "\\History.txt"));
+    EXPECT_EQ("the diary", FileOf(platform, kRecorded + "\\tolvek.dat"));
+    EXPECT_EQ("the backup", FileOf(platform, kRecorded + "\\backup.dat"));
+    std::string read;
+    EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read));
+    EXPECT_EQ(kRecorded, read) << "nothing appended to the recorded directory";
+    Note defaults;  // advance 0, period 0 until read
+    ReadNoteDefaults(platform.registry, defaults);
+    EXPECT_EQ(3, defaults.advance);
+    EXPECT_EQ(2, defaults.period);
+    EXPECT_EQ("\"E:\\Diary\\Tolvek.exe\"" + std::string(1, '\0'),
+              platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+}
+
+TEST(Setup, AnythingButOkInAnyBoxEndsWithNothingChanged) {
+    // Whether an earlier installation is recorded, the answers (the last one refuses), and
+    // how many boxes were shown.
+    struct Case {
+        const char* name;
+        bool earlier;
+        std::deque<int> answers;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {"Overwrite cancelled", true, {kCancelButton}, 1},
+        {"Overwrite closed some other way", true, {0}, 1},
+        {"Welcome cancelled, fresh", false, {kCancelButton}, 1},
+        {"Welcome cancelled, reinstalling", true, {kOkButton, kCancelButton}, 2},
+        {"Confirm cancelled, fresh", false, {kOkButton, kCancelButton}, 2},
+        {"Confirm cancelled, reinstalling", true, {kOkButton, kOkButton, kCancelButton}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedSetup platform;
+        if (c.earlier) InstallEarlier(platform);
+        const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+        platform.boxes.answers = c.answers;
+        Run(platform);
+        EXPECT_EQ(c.boxes, platform.boxes.shown.size());
+        for (const std::string& step : platform.steps)
+            EXPECT_TRUE(step.rfind("box ", 0) == 0 || step == "browse") << "ran past the boxes: " << step;
+        EXPECT_EQ(disk, platform.disk.Listing());
+        EXPECT_EQ(record, RecordListing(platform.registry));
+    }
+}
+
+TEST(Setup, BrowserCancelledOrWithoutPathEndsWithNothingChanged) {
+    ScriptedSetup platform;
+    platform.browserGivesPath = false;
+    const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+    platform.boxes.answers = {kOkButton};
+    Run(platform);
+    EXPECT_EQ(std::vector<std::string>({"box Tolvek Diary Installer", "browse"}), platform.steps)
+        << "no Confirm box for a made-up path";
+    EXPECT_EQ(disk, platform.disk.Listing());
+    EXPECT_EQ(record, RecordListing(platform.registry));
+}
+
+TEST(Setup, RunningTrayProgramIsToldBeforeAnythingChanges) {
+    for (bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "reinstalling" : "fresh");
+        ScriptedSetup platform;
+        if (earlier) InstallEarlier(platform);
+        platform.tolvekRunning = true;
+        const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+        platform.boxes.answers = AllOk(earlier);
+        Run(platform);
+        EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
+        ASSERT_LE(2u, platform.steps.size());
+        EXPECT_EQ("running?", platform.steps[platform.steps.size() - 2]) << "asked right after Confirm";
+        EXPECT_EQ(disk, platform.disk.Listing());
+        EXPECT_EQ(record, RecordListing(platform.registry));
+    }
+}
+
+TEST(Setup, TrayProgramInUseFailsTheReinstallationAndKeepsTheRecord) {
+    ScriptedSetup platform;
+    InstallEarlier(platform);
+    platform.disk.inUse.insert(kRecorded + "\\Tolvek.exe");
+    const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+    platform.boxes.answers = AllOk(true);
+    Run(platform);
+    EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
+    EXPECT_EQ(disk, platform.disk.Listing());
+    EXPECT_EQ(record, RecordListing(platform.registry));
+}
+
+TEST(Setup, MissingTrayProgramRemovesTheDirectoryThisRunCreated) {
+    ScriptedSetup platform;
+    platform.disk.files.erase("S:\\Shipped\\Tolvek.ex1");
+    const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+    platform.boxes.answers = AllOk(false);
+    Run(platform);
+    EXPECT_EQ(std::vector<Box>({kWelcome, Confirm(kTarget), kCopyFailed}), platform.boxes.shown);
+    const std::vector<std::string> tail(platform.steps.end() - 4, platform.steps.end());
+    EXPECT_EQ(std::vector<std::string>({"mkdir " + kTarget, "copy Tolvek.ex1 > " + kTarget + "\\Tolvek.exe FAILED",
+                                        "box Tolvek Diary Installer Error:", "rmdir " + kTarget}),
+              tail);
+    EXPECT_EQ(disk, platform.disk.Listing());
+    EXPECT_EQ(record, RecordListing(platform.registry));
+}
+
+TEST(Setup, ExistingDirectoryIsNeverRemovedWhenACopyFails) {
+    // Which shipped file is missing, and whether the directory holds a file of the user's.
+    struct Case {
+        const char* missing;
+        bool empty;
+    };
+    const Case cases[] = {{"Tolvek.ex1", true}, {"Tolvek.ex1", false}, {"Uninstall.ex1", true}, {"Uninstall.ex1", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.missing) + (c.empty ? " missing, empty directory" : " missing, user's file"));
+        ScriptedSetup platform;
+        platform.disk.files.erase(std::string("S:\\Shipped\\") + c.missing);
+        platform.disk.directories.insert(kTarget);
+        if (!c.empty) platform.disk.files[kTarget + "\\notes.txt"] = "mine";
+        const std::string disk = platform.disk.Listing();
+        platform.boxes.answers = AllOk(false);
+        Run(platform);
+        EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
+        for (const std::string& step : platform.steps) EXPECT_NE(0u, step.find("rmdir")) << step;
+        EXPECT_EQ(disk, platform.disk.Listing());
+    }
+}
+
+TEST(Setup, FailedUninstallerCopyDeletesTheNewTrayProgram) {
+    ScriptedSetup platform;
+    platform.disk.files.erase("S:\\Shipped\\Uninstall.ex1");
+    const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+    platform.boxes.answers = AllOk(false);
+    Run(platform);
+    EXPECT_EQ(std::vector<Box>({kWelcome, Confirm(kTarget), kCopyFailed}), platform.boxes.shown);
+    const std::vector<std::string> tail(platform.steps.end() - 4, platform.steps.end());
+    EXPECT_EQ(std::vector<std::string>({"copy Uninstall.ex1 > " + kTarget + "\\Uninstall.exe FAILED",
+                                        "box Tolvek Diary Installer Error:", "delete " + kTarget + "\\Tolvek.exe",
+                                        "rmdir " + kTarget}),
+              tail);
+    EXPECT_EQ(disk, platform.disk.Listing());
+    EXPECT_EQ(record, RecordListing(platform.registry));
+}
+
+TEST(Setup, FailedUninstallerCopyInAReinstallationLeavesTheDirectoryWithoutTheTrayProgram) {
+    ScriptedSetup platform;
+    InstallEarlier(platform);
+    platform.disk.files.erase("S:\\Shipped\\Uninstall.ex1");
+    const std::string record = RecordListing(platform.registry);
+    platform.boxes.answers = AllOk(true);
+    Run(platform);
+    EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
+    EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+    EXPECT_EQ("uninstaller v1", FileOf(platform, kRecorded + "\\Uninstall.exe"));
+    EXPECT_EQ("the diary", FileOf(platform, kRecorded + "\\tolvek.dat"));
+    EXPECT_TRUE(platform.disk.directories.count(kRecorded));
+    EXPECT_EQ(record, RecordListing(platform.registry));
+}
+
+TEST(Setup, MissingHistoryStillEndsDone) {
+    ScriptedSetup platform;
+    platform.disk.files.erase("S:\\Shipped\\History.txt");
+    platform.boxes.answers = AllOk(false);
+    Run(platform);
+    EXPECT_EQ(kDone, platform.boxes.shown.back());
+    EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
+    EXPECT_EQ("<missing>", FileOf(platform, kTarget + "\\History.txt"));
+    std::string read;
+    EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read));
+    EXPECT_EQ(kTarget, read);
+}
+
+TEST(Setup, WithoutTheRightToWriteTheRecordNothingIsCopied) {
+    for (bool earlier : {false, true}) {
+        SCOPED_TRACE(earlier ? "reinstalling" : "fresh");
+        ScriptedSetup platform;
+        if (earlier) InstallEarlier(platform);
+        platform.registry.denyWrites = true;
+        const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+        platform.boxes.answers = AllOk(earlier);
+        Run(platform);
+        EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
+        EXPECT_EQ(disk, platform.disk.Listing());
+        EXPECT_EQ(record, RecordListing(platform.registry));
+    }
+}
+
+TEST(Setup, RecordOrAutostartFailingAfterTheCopiesTakesTheCopiesBack) {
+    // The value whose write fails, and whether an earlier installation is recorded.
+    struct Case {
+        const char* failing;
+        bool earlier;
+    };
+    const Case cases[] = {{"DisplayName", false}, {"TolvekDiary", false}, {"DisplayName", true}, {"TolvekDiary", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.failing) + (c.earlier ? " failing, reinstalling" : " failing, fresh"));
+        ScriptedSetup platform;
+        if (c.earlier) InstallEarlier(platform);
+        FailingRegistry failing(platform.registry);
+        failing.failSetStringOf = c.failing;
+        platform.registryInUse = &failing;
+        const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+        platform.boxes.answers = AllOk(c.earlier);
+        Run(platform);
+        EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
+        if (!c.earlier) {
+            EXPECT_EQ(disk, platform.disk.Listing());
+            EXPECT_EQ(record, RecordListing(platform.registry)) << "no half record";
+            continue;
+        }
+        // The earlier installation's program files were replaced; they go as after a failed copy.
+        EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+        EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Uninstall.exe"));
+        EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\History.txt"));
+        EXPECT_EQ("the diary", FileOf(platform, kRecorded + "\\tolvek.dat"));
+        EXPECT_EQ("the backup", FileOf(platform, kRecorded + "\\backup.dat"));
+        EXPECT_TRUE(platform.disk.directories.count(kRecorded));
+        std::string read;
+        EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read)) << "the earlier record stays";
+        EXPECT_EQ(kRecorded, read);
+    }
+}
+
+TEST(Setup, FailedRecordKeepsAHistoryThatWasNotCopiedThisRun) {
+    ScriptedSetup platform;
+    InstallEarlier(platform);
+    platform.disk.files.erase("S:\\Shipped\\History.txt");
+    FailingRegistry failing(platform.registry);
+    failing.failSetStringOf = "Path";
+    platform.registryInUse = &failing;
+    platform.boxes.answers = AllOk(true);
+    Run(platform);
+    EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
+    EXPECT_EQ("history v1", FileOf(platform, kRecorded + "\\History.txt"));
+    EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+}
+
+}  // namespace

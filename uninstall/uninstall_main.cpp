@@ -1,0 +1,9 @@
+// The uninstaller's entry: no arguments, one run of the removal, exit code 0.
+#include <windows.h>
+
+#include "win32_uninstall_platform.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    Win32UninstallPlatform platform;
+    return RunUninstall(platform);
+}
