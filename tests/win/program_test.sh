@@ -3,29 +3,7 @@
 # it refuses to start without an installation record and when it already runs, it saves a
 # language change when the session ends, and "Shut down" writes the diary and exits with 0.
 #   program_test.sh Tolvek.exe outside_robot.exe
-set -euo pipefail
-tolvek=$(realpath "$1")
-robot=$(realpath "$2")
-source "$(dirname "$0")/../../scripts/wine-env.sh"
-trap wine_cleanup EXIT
-start_display
-make_prefix "$prefix"
-
-W() { WINEPREFIX="$prefix" timeout 60 "$wine" "$@"; }
-passes=0 failures=0
-check() {  # check WHAT EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then echo "ok: $1"; passes=$((passes + 1))
-    else echo "FAILED: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
-R() { W "$robot" "$@" 2>>"$work/robot.log" | tr -d '\r'; }  # the robot, its output without CR
-language_of() {  # the language word of a data file
-    local size; size=$(stat -c %s "$1")
-    od -An -t d4 -j $((size - 8)) -N 4 "$1" | tr -d ' '
-}
-
-install_dir="$prefix/drive_c/Tolvek"
-mkdir -p "$install_dir"
-cp "$tolvek" "$install_dir/Tolvek.exe"
+source "$(dirname "$0")/program_env.sh" "$@"
 
 # Not installed: the record's key is missing.
 W "$install_dir/Tolvek.exe" >"$work/t1.log" 2>&1 & pid=$!
@@ -35,7 +13,7 @@ wait $pid && code=0 || code=$?
 check "not installed exit code" 0 "$code"
 check "no data file without a record" "absent" "$([ -e "$install_dir/tolvek.dat" ] && echo present || echo absent)"
 
-W reg add 'HKLM\software\microsoft\windows\currentversion\uninstall\tolvek' /v Path /d 'C:\Tolvek' /f >/dev/null 2>&1
+record_install
 
 # First start: runs, creates the diary.
 W "$install_dir/Tolvek.exe" >"$work/t2.log" 2>&1 & first=$!
@@ -75,5 +53,4 @@ R shutdown
 wait $fourth && code=0 || code=$?
 check "exit code after the second Shut down" 0 "$code"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish

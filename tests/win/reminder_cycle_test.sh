@@ -4,26 +4,9 @@
 # and with which texts, answered from outside the process; then "Shut down" and a check of
 # the data file's bytes.
 #   reminder_cycle_test.sh Tolvek.exe outside_robot.exe
-set -euo pipefail
-tolvek=$(realpath "$1")
-robot=$(realpath "$2")
-source "$(dirname "$0")/../../scripts/wine-env.sh"
-trap wine_cleanup EXIT
-start_display
-make_prefix "$prefix"
+source "$(dirname "$0")/program_env.sh" "$@"
 
-W() { WINEPREFIX="$prefix" timeout 60 "$wine" "$@"; }
-R() { W "$robot" "$@" 2>>"$work/robot.log" | tr -d '\r'; }
-passes=0 failures=0
-check() {  # check WHAT EXPECTED ACTUAL
-    if [ "$2" == "$3" ]; then echo "ok: $1"; passes=$((passes + 1))
-    else echo "FAILED: $1: expected [$2], got [$3]"; failures=$((failures + 1)); fi
-}
-
-install_dir="$prefix/drive_c/Tolvek"
-mkdir -p "$install_dir"
-cp "$tolvek" "$install_dir/Tolvek.exe"
-W reg add 'HKLM\software\microsoft\windows\currentversion\uninstall\tolvek' /v Path /d 'C:\Tolvek' /f >/dev/null 2>&1
+record_install
 
 # The diary, in an order of its own: the program sorts it by next occurrence when it loads.
 python3 - "$install_dir/tolvek.dat" <<'PY'
@@ -110,5 +93,4 @@ print(" ".join(out))
 PY
 )"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
