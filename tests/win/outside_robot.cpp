@@ -3,12 +3,16 @@
 //   outside_robot box TITLE BUTTON_ID   wait for a message box titled TITLE, print its text, press
 //   outside_robot main                  wait for the main window to exist
 //   outside_robot title                 print the main window's title
-//   outside_robot click CONTROL_ID      click a control of the main window
+//   outside_robot click CONTROL_ID      click a control of the main window and wait for its effect
+//   outside_robot press CONTROL_ID      press a main window button that opens a dialog
 //   outside_robot shutdown              choose "Shut down" from the tray menu
 //   outside_robot none TITLE MS         fail if a message box titled TITLE shows within MS
 //   outside_robot dialog TITLE BUTTON_ID wait for a dialog titled TITLE (a reminder, an obsolete
 //                                       prompt, a confirmation), print its kind and text, press
 //   outside_robot quiet MS              fail if any dialog but the main window shows within MS
+//   outside_robot browse                in the folder browser, choose the first folder (the
+//                                       desktop) and press OK
+//   outside_robot edit TEXT             in the note editor, type TEXT and press Accept
 // Texts are UTF-8 on the command line and in the output. Exit code 0 on success.
 #include <windows.h>
 
@@ -136,6 +140,37 @@ int main(int argc, char** argv) {
         for (int i = 0; button != 1004 && i < 200 && IsWindow(dialog) && IsWindowVisible(dialog); ++i) Sleep(25);
         return 0;
     }
+    if (command == "browse") {
+        HWND browser = nullptr;
+        for (int i = 0; i < 300 && !browser; ++i) {
+            browser = FindWindowW(L"#32770", nullptr);
+            while (browser && !FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr))
+                browser = FindWindowExW(nullptr, browser, L"#32770", nullptr);
+            if (!browser) Sleep(50);
+        }
+        if (!browser) return Fail("no folder browser");
+        const HWND tree = FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr);
+        Sleep(300);  // the tree fills itself after it shows
+        PostMessageW(tree, WM_KEYDOWN, VK_HOME, 0);
+        Sleep(300);
+        PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(browser, IDOK)));
+        return 0;
+    }
+    if (command == "edit" && argc == 3) {
+        HWND editor = nullptr;
+        for (int i = 0; i < 300 && !editor; ++i) {
+            editor = FindWindowW(L"#32770", nullptr);
+            while (editor && !(GetDlgItem(editor, 1008) && GetDlgItem(editor, 1010) && IsWindowVisible(editor)))
+                editor = FindWindowExW(nullptr, editor, L"#32770", nullptr);
+            if (!editor) Sleep(50);
+        }
+        if (!editor) return Fail("no note editor");
+        const std::wstring text = FromUtf8(argv[2]);
+        SendMessageW(GetDlgItem(editor, 1004), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        PostMessageW(editor, WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(editor, 1012)));
+        for (int i = 0; i < 200 && IsWindow(editor); ++i) Sleep(25);
+        return 0;
+    }
     if (command == "quiet" && argc == 3) {
         return WaitFor(L"", Kind::Dialog, static_cast<DWORD>(std::atoi(argv[2])), true) ? Fail("unexpected dialog") : 0;
     }
@@ -144,6 +179,11 @@ int main(int argc, char** argv) {
     if (command == "main") return 0;
     if (command == "title") {
         std::printf("%s\n", ToUtf8(TextOf(main)).c_str());
+        return 0;
+    }
+    if (command == "press" && argc == 3) {  // a button whose command opens a dialog: posted
+        const int control = std::atoi(argv[2]);
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(main, control)));
         return 0;
     }
     if (command == "click" && argc == 3) {

@@ -18,7 +18,6 @@
 
 #include "data_file.h"
 #include "date_rules.h"
-#include "dialogs.h"
 #include "install_record.h"
 #include "main_window.h"
 #include "messages.h"
@@ -56,9 +55,10 @@ void SelectRow(int row) {
 
 void Click(int control) { SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
 
-// One window to picture. `open` makes it appear; a modal window runs inside `open` until
-// `closeButton` is pressed after its picture. A scene without a close button pictures the
-// main window, which stays open for the scenes after it.
+// One window to picture; scripts/screenshots.sh lists the names it expects. `open` makes
+// it appear; a modal window runs inside `open` until `closeButton` is pressed after its
+// picture. A scene without a close button pictures the main window, which stays open for
+// the scenes after it.
 struct Scene {
     const char* name;
     bool perLanguage;  // false: fixed English text, pictured in the English run only
@@ -68,16 +68,27 @@ struct Scene {
 
 std::string notInstalledText;  // NotInstalledMessage's text lives here
 
+// A note that has passed, for the prompt that offers to remove it.
+Note PassedNote() { return MakeNote(ReadToday().year - 1, 10, 12, 3, 1, "Renew the parking permit"); }
+
+// The main window as a left click on the tray icon shows it, with a row selected.
+void ShowMainWindow() {
+    SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
+    SelectRow(kSelectedRow);
+}
+
 const std::vector<Scene> kScenes = {
-    {"main", true, [] { SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN); SelectRow(kSelectedRow); }, 0},
-    // Modify rather than Add: the same editor, with a note in it.
-    {"editor", true, [] { Click(IDC_MODIFY); }, IDC_CANCEL},
-    {"confirm", true, [] { Click(IDC_REMOVE); }, IDC_CANCEL},
+    {"main", true, ShowMainWindow, 0},
+    // Modify rather than Add: the same editor, with a note in it. Each closed dialog
+    // refreshes the list, which clears the selection.
+    {"editor", true, [] { SelectRow(kSelectedRow); Click(IDC_MODIFY); }, IDC_CANCEL},
+    {"confirm", true, [] { SelectRow(kSelectedRow); Click(IDC_REMOVE); }, IDC_CANCEL},
     {"reminder", true, [] { ShowReminder(noteStore->IdAt(kSelectedRow)); }, IDC_ACCEPT},
-    {"obsolete", true, [] { AskRemoveObsolete(MakeNote(ReadToday().year - 1, 10, 12, 3, 1, "Renew the parking permit")); }, IDC_CANCEL},
+    {"obsolete", true, [] { AskRemoveObsolete(PassedNote()); }, IDC_CANCEL},
     {"about", true, [] { Click(IDC_INFO); }, IDC_ACCEPT},
     {"box-already-running", false, [] { ShowMessageBox(kAlreadyRunning); }, IDOK},
-    {"box-not-installed", false, [] { ShowMessageBox(NotInstalledMessage(kErrorFileNotFound, notInstalledText)); }, IDOK},
+    {"box-not-installed", false, [] { ShowMessageBox(NotInstalledMessage(kErrorFileNotFound, notInstalledText)); },
+     IDOK},
     {"box-no-data-file", false, [] { ShowMessageBox(kNoDataFile); }, IDNO},
     {"box-cannot-create", false, [] { ShowMessageBox(kCannotCreateDataFile); }, IDCANCEL},
     {"box-corrupt", false, [] { ShowMessageBox(kCorruptDataFile); }, IDOK},
@@ -113,7 +124,7 @@ std::vector<Note> SampleNotes() {
         MakeNote(0, yearlyMonth(2), 17, 1, 1, "Mum's birthday - order flowers"),
         MakeNote(0, yearlyMonth(4), 3, 0, 0, "Car insurance renewal"),
         MakeNote(0, yearlyMonth(6), 22, 1, 1, "Wedding anniversary: book a table"),
-        MakeNote(0, yearlyMonth(9), 30, 0, 0, "File the tax return"),
+        MakeNote(0, yearlyMonth(9), 28, 0, 0, "File the tax return"),
         MakeNote(0, yearlyMonth(11), 8, 2, 1, "Chimney sweep inspection"),
         MakeNote(today.year + 1, 3, 14, 3, 2, "Dentist at 9:30, Dr. Novak"),
         MakeNote(today.year + 1, 7, 2, 1, 1, "Flight to Lisbon - check in online"),
