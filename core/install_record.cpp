@@ -21,6 +21,14 @@ std::string AutostartCommand(const std::string& directory) {
     return "\"" + directory + "\\Tolvek.exe\"";
 }
 
+bool MayChangeInstallationRecord(Registry& registry) {
+    RegistryKey list = 0;
+    if (registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list) != kErrorSuccess)
+        return false;
+    registry.CloseKey(list);
+    return true;
+}
+
 long ReadInstallPath(Registry& registry, std::string& directory) {
     RegistryKey key = 0;
     long result = registry.OpenKey(Hive::LocalMachine, kRecordKeyPath, KeyAccess::Read, key);

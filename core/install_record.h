@@ -49,6 +49,10 @@ constexpr std::size_t kMaxInstallPathLength = 998;
 std::string UninstallCommand(const std::string& directory);   // dir\Uninstall.exe, no quotes
 std::string AutostartCommand(const std::string& directory);   // "dir\Tolvek.exe", quoted
 
+// Whether this user may change the machine-wide record: the installer and the uninstaller
+// ask before they change anything, so that a run without the right leaves nothing half done.
+bool MayChangeInstallationRecord(Registry& registry);
+
 // Gives 0 and the directory, or the registry's error code (2 no "Path", 234 too long).
 long ReadInstallPath(Registry& registry, std::string& directory);
 // Sets the note's advance and period only when both defaults can be read.

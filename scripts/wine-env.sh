@@ -7,6 +7,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 prefix="$work/prefix"   # passed per command, never exported (see stop_wine)
+# Wine links the user's Desktop and Documents into every prefix: a home of its own keeps
+# what the programs write there inside this run.
+export HOME="$work/home"
+mkdir -p "$HOME"
 xvfb_pid=""
 
 stop_wine() {  # $1: prefix. Stops its wineserver and every process using it.

@@ -1,8 +1,9 @@
 #include "setup_flow.h"
 
-const char kInstallFolderName[] = "Tolvek Diary";
-
 namespace {
+
+// The folder appended to the chosen one in a fresh installation.
+const char kInstallFolderName[] = "Tolvek Diary";
 
 const char kInstallerTitle[] = "Tolvek Diary Installer";
 const char kInstallerColonTitle[] = "Tolvek Diary Installer:";
@@ -22,16 +23,6 @@ const MessageBoxText kRecordFailedBox = {
     "Please run the installer with administrator rights.",
     kInstallerErrorTitle, kBoxOk | kIconError};
 const MessageBoxText kDoneBox = {"The Tolvek Diary was successfully installed", kInstallerColonTitle, kBoxOk};
-
-// Whether this user may change the machine-wide list of installed programs: asked before
-// anything is copied, so that a run without the right leaves nothing behind.
-bool CanWriteRecord(Registry& registry) {
-    RegistryKey list = 0;
-    if (registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list) != kErrorSuccess)
-        return false;
-    registry.CloseKey(list);
-    return true;
-}
 
 // Where this run puts the files, and what it did there, so a failure can undo exactly that.
 struct Installation {
@@ -56,6 +47,12 @@ void UndoInstallation(SetupPlatform& platform, const Installation& installation)
     RemoveDirectoryIfCreated(platform, installation);
 }
 
+// The Confirm box for the install path; `text` keeps its text while the box is up.
+MessageBoxText ConfirmInstallMessage(const std::string& installPath, std::string& text) {
+    text = "The Tolvek Diary will be installed to\n" + installPath + "\n\nDo you wish to continue?";
+    return {text.c_str(), kInstallerTitle, kBoxOkCancel};
+}
+
 // Chooses the directory with the user; false when the user stops.
 bool AgreeOnDirectory(SetupPlatform& platform, Installation& installation) {
     std::string recorded;
@@ -76,11 +73,6 @@ bool AgreeOnDirectory(SetupPlatform& platform, Installation& installation) {
 
 }  // namespace
 
-MessageBoxText ConfirmInstallMessage(const std::string& installPath, std::string& text) {
-    text = "The Tolvek Diary will be installed to\n" + installPath + "\n\nDo you wish to continue?";
-    return {text.c_str(), kInstallerTitle, kBoxOkCancel};
-}
-
 int RunSetup(SetupPlatform& platform) {
     Installation installation;
     if (!AgreeOnDirectory(platform, installation)) return 0;
@@ -91,7 +83,7 @@ int RunSetup(SetupPlatform& platform) {
         return 0;
     }
     Registry& registry = platform.InstallRegistry();
-    if (!CanWriteRecord(registry)) {
+    if (!MayChangeInstallationRecord(registry)) {
         platform.ShowMessage(kRecordFailedBox);
         return 0;
     }

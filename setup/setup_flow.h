@@ -30,11 +30,5 @@ public:
     virtual Registry& InstallRegistry() = 0;
 };
 
-// The folder appended to the chosen one in a fresh installation.
-extern const char kInstallFolderName[];  // "Tolvek Diary"
-
-// "The Tolvek Diary will be installed to\n%s\n\nDo you wish to continue?" with the path.
-MessageBoxText ConfirmInstallMessage(const std::string& installPath, std::string& text);
-
 // The whole run of Setup; gives its exit code, 0 on every path.
 int RunSetup(SetupPlatform& platform);

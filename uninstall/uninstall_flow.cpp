@@ -16,16 +16,6 @@ const MessageBoxText kRecordNotDeletedBox = {
     "Please run the uninstaller with administrator rights.",
     kUninstallerTitle, kBoxOk | kIconError};
 
-// Whether this user may delete the record: asked before any file goes, so that a run
-// without the right leaves the installation whole.
-bool CanRemoveRecord(Registry& registry) {
-    RegistryKey list = 0;
-    if (registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list) != kErrorSuccess)
-        return false;
-    registry.CloseKey(list);
-    return true;
-}
-
 }  // namespace
 
 std::string UninstalledText(const std::string& directory) {
@@ -48,7 +38,7 @@ int RunUninstall(UninstallPlatform& platform) {
         platform.ShowMessage(kCannotDeleteBox);
         return 0;
     }
-    if (!CanRemoveRecord(registry)) {
+    if (!MayChangeInstallationRecord(registry)) {
         platform.ShowMessage(kRecordNotDeletedBox);
         return 0;
     }

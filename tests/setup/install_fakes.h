@@ -7,6 +7,7 @@
 
 #include <deque>
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>

@@ -93,7 +93,7 @@ void InstallEarlier(ScriptedSetup& platform) {
 
 // Runs Setup and checks what every path must: exit code 0, no answer left unused, no
 // registry key left open.
-void Run(ScriptedSetup& platform) {
+void RunChecked(ScriptedSetup& platform) {
     EXPECT_EQ(0, RunSetup(platform));
     EXPECT_TRUE(platform.boxes.answers.empty()) << platform.boxes.answers.size() << " answers unused";
     EXPECT_EQ(0u, platform.registry.OpenKeys());
@@ -113,7 +113,7 @@ std::deque<int> AllOk(bool earlier) {
 TEST(Setup, FreshInstallationAsksChoosesCopiesRecordsAndSaysDone) {
     ScriptedSetup platform;
     platform.boxes.answers = AllOk(false);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kWelcome, Confirm(kTarget), kDone}), platform.boxes.shown);
     EXPECT_EQ(std::vector<std::string>({
                   "box Tolvek Diary Installer",
@@ -149,7 +149,7 @@ TEST(Setup, ConfirmTextHoldsAChosenPathOfAnyLength) {
     ScriptedSetup platform;
     platform.browserPath = "D:\\" + std::string(1500, 'f');
     platform.boxes.answers = {kOkButton, kCancelButton};
-    Run(platform);
+    RunChecked(platform);
     ASSERT_EQ(2u, platform.boxes.shown.size());
     EXPECT_EQ(Confirm(platform.browserPath + "\\Tolvek Diary"), platform.boxes.shown[1]);
 }
@@ -158,7 +158,7 @@ TEST(Setup, ChosenPathGetsTheFolderAppendedWithoutLookingAtItsEnd) {
     ScriptedSetup platform;
     platform.browserPath = "D:\\";
     platform.boxes.answers = {kOkButton, kCancelButton};
-    Run(platform);
+    RunChecked(platform);
     ASSERT_EQ(2u, platform.boxes.shown.size());
     EXPECT_EQ(Confirm("D:\\\\Tolvek Diary"), platform.boxes.shown[1]);
 }
@@ -167,7 +167,7 @@ TEST(Setup, ReinstallationUsesTheRecordedDirectoryAndKeepsDataAndDefaults) {
     ScriptedSetup platform;
     InstallEarlier(platform);
     platform.boxes.answers = AllOk(true);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kOverwrite, kWelcome, Confirm(kRecorded), kDone}), platform.boxes.shown);
     EXPECT_EQ(std::vector<std::string>({
                   "box Tolvek Diary Installer:",
@@ -221,7 +221,7 @@ TEST(Setup, AnythingButOkInAnyBoxEndsWithNothingChanged) {
         if (c.earlier) InstallEarlier(platform);
         const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
         platform.boxes.answers = c.answers;
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(c.boxes, platform.boxes.shown.size());
         for (const std::string& step : platform.steps)
             EXPECT_TRUE(step.rfind("box ", 0) == 0 || step == "browse") << "ran past the boxes: " << step;
@@ -235,7 +235,7 @@ TEST(Setup, BrowserCancelledOrWithoutPathEndsWithNothingChanged) {
     platform.browserGivesPath = false;
     const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
     platform.boxes.answers = {kOkButton};
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<std::string>({"box Tolvek Diary Installer", "browse"}), platform.steps)
         << "no Confirm box for a made-up path";
     EXPECT_EQ(disk, platform.disk.Listing());
@@ -250,7 +250,7 @@ TEST(Setup, RunningTrayProgramIsToldBeforeAnythingChanges) {
         platform.tolvekRunning = true;
         const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
         platform.boxes.answers = AllOk(earlier);
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
         ASSERT_LE(2u, platform.steps.size());
         EXPECT_EQ("running?", platform.steps[platform.steps.size() - 2]) << "asked right after Confirm";
@@ -265,7 +265,7 @@ TEST(Setup, TrayProgramInUseFailsTheReinstallationAndKeepsTheRecord) {
     platform.disk.inUse.insert(kRecorded + "\\Tolvek.exe");
     const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
     platform.boxes.answers = AllOk(true);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
     EXPECT_EQ(disk, platform.disk.Listing());
     EXPECT_EQ(record, RecordListing(platform.registry));
@@ -276,7 +276,7 @@ TEST(Setup, MissingTrayProgramRemovesTheDirectoryThisRunCreated) {
     platform.disk.files.erase("S:\\Shipped\\Tolvek.ex1");
     const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
     platform.boxes.answers = AllOk(false);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kWelcome, Confirm(kTarget), kCopyFailed}), platform.boxes.shown);
     const std::vector<std::string> tail(platform.steps.end() - 4, platform.steps.end());
     EXPECT_EQ(std::vector<std::string>({"mkdir " + kTarget, "copy Tolvek.ex1 > " + kTarget + "\\Tolvek.exe FAILED",
@@ -301,7 +301,7 @@ TEST(Setup, ExistingDirectoryIsNeverRemovedWhenACopyFails) {
         if (!c.empty) platform.disk.files[kTarget + "\\notes.txt"] = "mine";
         const std::string disk = platform.disk.Listing();
         platform.boxes.answers = AllOk(false);
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
         for (const std::string& step : platform.steps) EXPECT_NE(0u, step.find("rmdir")) << step;
         EXPECT_EQ(disk, platform.disk.Listing());
@@ -313,7 +313,7 @@ TEST(Setup, FailedUninstallerCopyDeletesTheNewTrayProgram) {
     platform.disk.files.erase("S:\\Shipped\\Uninstall.ex1");
     const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
     platform.boxes.answers = AllOk(false);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kWelcome, Confirm(kTarget), kCopyFailed}), platform.boxes.shown);
     const std::vector<std::string> tail(platform.steps.end() - 4, platform.steps.end());
     EXPECT_EQ(std::vector<std::string>({"copy Uninstall.ex1 > " + kTarget + "\\Uninstall.exe FAILED",
@@ -330,7 +330,7 @@ TEST(Setup, FailedUninstallerCopyInAReinstallationLeavesTheDirectoryWithoutTheTr
     platform.disk.files.erase("S:\\Shipped\\Uninstall.ex1");
     const std::string record = RecordListing(platform.registry);
     platform.boxes.answers = AllOk(true);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
     EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
     EXPECT_EQ("uninstaller v1", FileOf(platform, kRecorded + "\\Uninstall.exe"));
@@ -343,7 +343,7 @@ TEST(Setup, MissingHistoryStillEndsDone) {
     ScriptedSetup platform;
     platform.disk.files.erase("S:\\Shipped\\History.txt");
     platform.boxes.answers = AllOk(false);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(kDone, platform.boxes.shown.back());
     EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
     EXPECT_EQ("<missing>", FileOf(platform, kTarget + "\\History.txt"));
@@ -360,7 +360,7 @@ TEST(Setup, WithoutTheRightToWriteTheRecordNothingIsCopied) {
         platform.registry.denyWrites = true;
         const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
         platform.boxes.answers = AllOk(earlier);
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
         EXPECT_EQ(disk, platform.disk.Listing());
         EXPECT_EQ(record, RecordListing(platform.registry));
@@ -383,7 +383,7 @@ TEST(Setup, RecordOrAutostartFailingAfterTheCopiesTakesTheCopiesBack) {
         platform.registryInUse = &failing;
         const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
         platform.boxes.answers = AllOk(c.earlier);
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
         if (!c.earlier) {
             EXPECT_EQ(disk, platform.disk.Listing());
@@ -411,7 +411,7 @@ TEST(Setup, FailedRecordKeepsAHistoryThatWasNotCopiedThisRun) {
     failing.failSetStringOf = "Path";
     platform.registryInUse = &failing;
     platform.boxes.answers = AllOk(true);
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
     EXPECT_EQ("history v1", FileOf(platform, kRecorded + "\\History.txt"));
     EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));

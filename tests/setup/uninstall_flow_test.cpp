@@ -2,6 +2,8 @@
 // in-memory registry and a script that answers the boxes.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "install_fakes.h"
 #include "uninstall_flow.h"
 
@@ -38,7 +40,11 @@ public:
     bool EnterDirectory(const std::string& directory) override {
         return Step("cd " + directory, disk.Enter(directory));
     }
-    bool RemoveFile(const std::string& path) override { return Step("delete " + path, disk.Remove(path)); }
+    bool RemoveFile(const std::string& path) override {
+        const bool removed = Step("delete " + path, disk.Remove(path));
+        if (afterDelete) afterDelete();
+        return removed;
+    }
     bool IsTolvekRunning() override {
         steps.push_back("running?");
         return tolvekRunning;
@@ -53,6 +59,7 @@ public:
     BoxScript boxes;
     std::vector<std::string> steps;
     bool tolvekRunning = false;
+    std::function<void()> afterDelete;  // what happens elsewhere meanwhile
     FakeDisk disk;
     MemoryRegistry registry;
     Registry* registryInUse = &registry;
@@ -71,7 +78,7 @@ void Install(ScriptedUninstall& platform, const std::string& directory = kInstal
         platform.disk.files[directory + "\\" + name] = name;
 }
 
-void Run(ScriptedUninstall& platform) {
+void RunChecked(ScriptedUninstall& platform) {
     EXPECT_EQ(0, RunUninstall(platform));
     EXPECT_TRUE(platform.boxes.answers.empty()) << platform.boxes.answers.size() << " answers unused";
     EXPECT_EQ(0u, platform.registry.OpenKeys());
@@ -83,7 +90,7 @@ TEST(Uninstall, RemovesProgramHistoryRecordAndAutostartAndTellsWhereTheDataStays
     ScriptedUninstall platform;
     Install(platform);
     platform.boxes.answers = {kOkButton, kOkButton};
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kConfirm, Done(kInstalled)}), platform.boxes.shown);
     EXPECT_EQ("Uninstallation successful!\n\nYour data files are stored in\nD:\\Apps\\Tolvek Diary\n"
               "Do whatever you wanna do with it...",
@@ -108,7 +115,7 @@ TEST(Uninstall, MissingHistoryDoesNotStopTheRemoval) {
     Install(platform);
     platform.disk.files.erase(kInstalled + "\\History.txt");
     platform.boxes.answers = {kOkButton, kOkButton};
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(Done(kInstalled), platform.boxes.shown.back());
     EXPECT_FALSE(platform.registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
 }
@@ -116,9 +123,10 @@ TEST(Uninstall, MissingHistoryDoesNotStopTheRemoval) {
 TEST(Uninstall, SecondRunFindsNothing) {
     ScriptedUninstall platform;
     Install(platform);
-    platform.boxes.answers = {kOkButton, kOkButton, kOkButton};
-    Run(platform);
-    Run(platform);
+    platform.boxes.answers = {kOkButton, kOkButton};
+    RunChecked(platform);
+    platform.boxes.answers = {kOkButton};
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kConfirm, Done(kInstalled), kNotFound}), platform.boxes.shown);
 }
 
@@ -143,7 +151,7 @@ TEST(Uninstall, UnreadablePathIsNotFoundAndTheKeyIsDeletedButTheAutostartKept) {
         }
         const std::string disk = platform.disk.Listing();
         platform.boxes.answers = {kOkButton};
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(std::vector<Box>({kNotFound}), platform.boxes.shown);
         EXPECT_FALSE(platform.registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
         EXPECT_EQ("\"" + kInstalled + "\\Tolvek.exe\"" + std::string(1, '\0'),
@@ -178,7 +186,7 @@ TEST(Uninstall, EveryRefusalLeavesTheInstallationWhole) {
         const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
         platform.boxes.answers = {c.confirmAnswer};
         if (c.boxes.size() > 1) platform.boxes.answers.push_back(kOkButton);
-        Run(platform);
+        RunChecked(platform);
         EXPECT_EQ(c.boxes, platform.boxes.shown);
         EXPECT_EQ(disk, platform.disk.Listing());
         EXPECT_EQ(record, RecordListing(platform.registry));
@@ -192,7 +200,7 @@ TEST(Uninstall, MissingTrayProgramCannotBeDeletedAndTheRecordStays) {
     const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
     for (int run = 0; run < 2; ++run) {
         platform.boxes.answers = {kOkButton, kOkButton};
-        Run(platform);
+        RunChecked(platform);
     }
     EXPECT_EQ(std::vector<Box>({kConfirm, kCannotDelete, kConfirm, kCannotDelete}), platform.boxes.shown);
     EXPECT_EQ(disk, platform.disk.Listing()) << "History.txt stays too";
@@ -207,7 +215,7 @@ TEST(Uninstall, VanishedDirectoryNeverDeletesATrayProgramElsewhere) {
     platform.disk.directories.erase(kInstalled);
     const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
     platform.boxes.answers = {kOkButton, kOkButton};
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kConfirm, kCannotDelete}), platform.boxes.shown);
     EXPECT_EQ(disk, platform.disk.Listing());
     EXPECT_EQ(record, RecordListing(platform.registry));
@@ -220,7 +228,7 @@ TEST(Uninstall, RecordThatStillCannotBeDeletedIsToldInsteadOfSuccess) {
     failing.failDeleteKey = true;
     platform.registryInUse = &failing;
     platform.boxes.answers = {kOkButton, kOkButton};
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kConfirm, kRecordNotDeleted}), platform.boxes.shown);
     EXPECT_EQ(0u, platform.disk.files.count(kInstalled + "\\Tolvek.exe"));
     std::string read;
@@ -228,6 +236,16 @@ TEST(Uninstall, RecordThatStillCannotBeDeletedIsToldInsteadOfSuccess) {
     EXPECT_EQ("\"" + kInstalled + "\\Tolvek.exe\"" + std::string(1, '\0'),
               platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue))
         << "the autostart goes only on the successful path";
+}
+
+TEST(Uninstall, RecordDeletedMeanwhileStillEndsDone) {
+    ScriptedUninstall platform;
+    Install(platform);
+    platform.afterDelete = [&platform] { RemoveInstallationRecord(platform.registry); };
+    platform.boxes.answers = {kOkButton, kOkButton};
+    RunChecked(platform);
+    EXPECT_EQ(std::vector<Box>({kConfirm, Done(kInstalled)}), platform.boxes.shown);
+    EXPECT_EQ(kNoAutostart, platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
 }
 
 TEST(Uninstall, ClosingTextHoldsADirectoryOfAnyLength) {
@@ -244,7 +262,7 @@ TEST(Uninstall, ClosingTextHoldsADirectoryOfAnyLength) {
     const std::string longest = "D:\\" + std::string(995, 'y');
     Install(platform, longest);
     platform.boxes.answers = {kOkButton, kOkButton};
-    Run(platform);
+    RunChecked(platform);
     EXPECT_EQ(Done(longest), platform.boxes.shown.back());
 }
 
