@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "launched_program.h"
 #include "program_fixture.h"
 #include "registry.h"
 #include "robot.h"
@@ -360,75 +361,21 @@ TEST_F(SetupTest, SetupStartedElsewhereRemovesTheDirectoryItMade) {
     EXPECT_EQ("<no key>", StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Path"));
 }
 
-// The program file as a user starts it: a Windows path for the file the build made.
-std::string ProgramPath() {
-    std::string path = "Z:" + std::string(TOLVEK_SETUP_EXE);
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-// A dialog or message box that another process shows, or none yet.
-HWND ShownDialogOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search = {processId, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || Robot::ClassOf(window) != L"#32770" || !IsWindowVisible(window))
-                return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 TEST(SetupProgram, AsksForAdministratorRightsInItsManifest) {
-    const HMODULE program = LoadLibraryExA(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(nullptr, program) << ProgramPath();
-    const HRSRC found = FindResourceA(program, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-    ASSERT_NE(nullptr, found);
-    const HGLOBAL loaded = LoadResource(program, found);
-    const std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(program, found));
-    FreeLibrary(program);
+    const std::string manifest = ManifestOf(WindowsPath(TOLVEK_SETUP_EXE));
     EXPECT_NE(std::string::npos, manifest.find("<requestedExecutionLevel level=\"requireAdministrator\""))
         << manifest;
 }
 
 TEST(SetupProgram, StartsWithTheWelcomeBoxAndEndsWithZeroOnCancel) {
     RemoveInstallationRecord(SystemRegistry());
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    std::string command = "\"" + ProgramPath() + "\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        << GetLastError();
-    HWND box = nullptr;
-    const bool shown = Robot::PumpUntil([&] { return (box = ShownDialogOf(process.dwProcessId)) != nullptr; }, 20000);
-    std::wstring title, text;
-    if (shown) {
-        title = Robot::TextOf(box);
-        wchar_t buffer[512] = {};
-        SendMessageW(GetDlgItem(box, 0xFFFF), WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buffer));
-        text = buffer;
-        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-    }
-    const bool ended = WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(process.hProcess, 99);
-    DWORD exitCode = 99;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    ASSERT_TRUE(shown) << "no box from Setup.exe";
-    EXPECT_EQ(L"Tolvek Diary Installer", title);
-    EXPECT_EQ(kWelcomeText, text);
-    EXPECT_TRUE(ended);
-    EXPECT_EQ(0u, exitCode);
+    const FirstBox box = AnswerFirstBox(WindowsPath(TOLVEK_SETUP_EXE), IDCANCEL);
+    ASSERT_TRUE(box.started);
+    ASSERT_TRUE(box.shown) << "no box from Setup.exe";
+    EXPECT_EQ(L"Tolvek Diary Installer", box.title);
+    EXPECT_EQ(kWelcomeText, box.text);
+    EXPECT_TRUE(box.ended);
+    EXPECT_EQ(0u, box.exitCode);
 }
 
 }  // namespace
