@@ -25,13 +25,14 @@ inline void SetToday(int32_t year, int32_t month, int32_t day) {
 }
 
 inline Note MakeNote(int32_t year, int32_t month, int32_t day, int32_t period = 2,
-                     int32_t advance = 4, const std::string& text = "") {
+                     int32_t advance = 4, const std::string& text = "", int32_t declined = 0) {
     Note note;
     note.year = year;
     note.month = month;
     note.day = day;
     note.period = period;
     note.advance = advance;
+    note.obsoleteDeclined = declined;
     SetNoteText(note, text);
     return note;
 }

@@ -15,6 +15,7 @@
 #include <iterator>
 #include <map>
 
+#include "../core/test_support.h"
 #include "data_file.h"
 #include "date_rules.h"
 #include "install_record.h"
@@ -115,18 +116,7 @@ inline std::string NotesFile(const std::vector<Note>& notes, int32_t language = 
     return std::string(bytes.begin(), bytes.end());
 }
 
-inline Note MakeNote(int32_t year, int32_t month, int32_t day, int32_t period, int32_t advance,
-                     const std::string& text, int32_t declined = 0) {
-    Note note;
-    note.year = year;
-    note.month = month;
-    note.day = day;
-    note.period = period;
-    note.advance = advance;
-    note.obsoleteDeclined = declined;
-    SetNoteText(note, text);
-    return note;
-}
+using test_support::MakeNote;
 
 // The notes of a data file, in file order.
 inline std::vector<Note> NotesOf(const std::string& file) {
@@ -139,11 +129,7 @@ inline std::vector<Note> NotesOf(const std::string& file) {
 }
 
 // A fixed today for the date rules while a test runs.
-inline Today fixedToday{2004, 6, 15, 2};
-inline void SetToday(int32_t year, int32_t month, int32_t day) {
-    fixedToday = Today{year, month, day, GregorianWeekday(year, month, day)};
-    SetTodaySource([] { return fixedToday; });
-}
+using test_support::SetToday;
 
 // The cell texts of the main list, row by row.
 inline std::vector<std::vector<std::wstring>> ListRows() {
