@@ -79,14 +79,30 @@ LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary) {
     return LoadOk;
 }
 
-void RecoverMissingDataFile(FileSystem& files, bool restoreBackup) {
-    if (restoreBackup)
-        CopyFileWhole(files, kBackupFileName, kDataFileName, true);
-    else
-        files.Remove(kBackupFileName);
+bool RecoverMissingDataFile(FileSystem& files, bool restoreBackup) {
+    if (restoreBackup) return CopyFileWhole(files, kBackupFileName, kDataFileName, true);
+    return files.Remove(kBackupFileName);
 }
 
 bool SetCorruptDataFileAside(FileSystem& files) {
-    // One move instead of copy-then-delete: the user's file is never deleted uncopied.
-    return files.Replace(kDataFileName, kCorruptFileName);
+    // One move where it can: the user's file is never deleted uncopied.
+    if (files.Replace(kDataFileName, kCorruptFileName)) return true;
+    // A move fails across a held file; a whole copy first, then the delete.
+    return CopyFileWhole(files, kDataFileName, kCorruptFileName, true) && files.Remove(kDataFileName);
+}
+
+bool CarryOverDiary(FileSystem& files, const std::string& fromDirectory) {
+    if (Exists(files, kDataFileName) || Exists(files, kBackupFileName)) return true;
+    std::string prefix = fromDirectory;
+    if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/') prefix += '\\';
+    for (const char* name : {kDataFileName, kBackupFileName}) {
+        const std::string source = prefix + name;
+        if (!Exists(files, source.c_str())) continue;
+        if (!CopyFileWhole(files, source, name, true)) {
+            files.Remove(kDataFileName);
+            files.Remove(kBackupFileName);
+            return false;
+        }
+    }
+    return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "file_system.h"
@@ -51,8 +52,17 @@ struct DiaryImage {
 LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary);
 
 // Recovery steps that start-up runs with the user's answers.
-// No data file but a backup: restore it (true) or start an empty diary (false).
-void RecoverMissingDataFile(FileSystem& files, bool restoreBackup);
-// A damaged data file: moved to the corrupt-file name for the user. False when it could
-// not be moved; it is then left where it was.
+// No data file but a backup: restore it (true) or start an empty diary (false). False when
+// the step could not be done.
+bool RecoverMissingDataFile(FileSystem& files, bool restoreBackup);
+// A damaged data file: moved to the corrupt-file name for the user, or copied there and
+// then deleted where it cannot be moved. False when it is still there; it is then never
+// deleted uncopied.
 bool SetCorruptDataFileAside(FileSystem& files);
+
+// The first use of a new data directory (the current one): the diary and its backup that
+// `fromDirectory` holds are copied here, so the notes of an earlier run are never lost;
+// the originals stay as they are. Nothing is copied where this directory already has a
+// diary or a backup. False when a copy failed; nothing copied is then left here, so the
+// next try is again a first use.
+bool CarryOverDiary(FileSystem& files, const std::string& fromDirectory);

@@ -7,6 +7,9 @@ const char kRecordKeyPath[] = "software\\microsoft\\windows\\currentversion\\uni
 const char kRunKeyPath[] = "software\\microsoft\\windows\\currentversion\\run";
 const char kAutostartValue[] = "TolvekDiary";
 const char kDisplayName[] = "Tolvek Diary";
+const char kPerUserKeyPath[] = "Software\\Tolvek Diary";
+const char kPublisher[] = "the Tolvek team";
+const char kDisplayVersion[] = "1.1";
 
 namespace {
 
@@ -15,7 +18,7 @@ long FirstFailure(long sofar, long code) { return sofar != kErrorSuccess ? sofar
 
 }  // namespace
 
-std::string UninstallCommand(const std::string& directory) { return directory + "\\Uninstall.exe"; }
+std::string UninstallCommand(const std::string& directory) { return "\"" + directory + "\\Uninstall.exe\""; }
 
 std::string AutostartCommand(const std::string& directory) {
     return "\"" + directory + "\\Tolvek.exe\"";
@@ -46,32 +49,63 @@ long ReadInstallPath(Registry& registry, std::string& directory) {
     return kErrorSuccess;
 }
 
-void ReadNoteDefaults(Registry& registry, Note& note) {
+namespace {
+
+// Both defaults from one key, or false and nothing changed.
+bool ReadDefaultsPair(Registry& registry, Hive hive, const char* path, Note& note) {
     RegistryKey key = 0;
-    if (registry.OpenKey(Hive::LocalMachine, kRecordKeyPath, KeyAccess::Read, key) != kErrorSuccess)
-        return;
+    if (registry.OpenKey(hive, path, KeyAccess::Read, key) != kErrorSuccess) return false;
     unsigned char advance[4] = {}, period[4] = {};
     uint32_t advanceSize = sizeof advance, periodSize = sizeof period;
     const bool bothRead =
         registry.QueryValue(key, "DefNoteAdvance", advance, advanceSize) == kErrorSuccess &&
         registry.QueryValue(key, "DefNotePeriod", period, periodSize) == kErrorSuccess;
     registry.CloseKey(key);
-    if (!bothRead) return;
+    if (!bothRead) return false;
     note.advance = GetInt32(advance);
     note.period = GetInt32(period);
+    return true;
+}
+
+long SetDefaultsPair(Registry& registry, RegistryKey key, const Note& note) {
+    const long result = registry.SetDword(key, "DefNoteAdvance", static_cast<uint32_t>(note.advance));
+    return FirstFailure(result, registry.SetDword(key, "DefNotePeriod", static_cast<uint32_t>(note.period)));
+}
+
+}  // namespace
+
+void ReadNoteDefaults(Registry& registry, Note& note) {
+    Note pair = note;
+    if (!ReadDefaultsPair(registry, Hive::CurrentUser, kPerUserKeyPath, pair))
+        ReadDefaultsPair(registry, Hive::LocalMachine, kRecordKeyPath, pair);
+    note.advance = pair.advance;
+    note.period = pair.period;
 }
 
 long WriteNoteDefaults(Registry& registry, const Note& note) {
     RegistryKey key = 0;
+    // A missing record is not created.
     long result = registry.OpenKey(Hive::LocalMachine, kRecordKeyPath, KeyAccess::SetValue, key);
-    if (result != kErrorSuccess) return result;  // a missing key is not created
-    result = registry.SetDword(key, "DefNoteAdvance", static_cast<uint32_t>(note.advance));
-    result = FirstFailure(result, registry.SetDword(key, "DefNotePeriod", static_cast<uint32_t>(note.period)));
+    if (result == kErrorSuccess) {
+        result = SetDefaultsPair(registry, key, note);
+        registry.CloseKey(key);
+    }
+    if (result == kErrorSuccess) {
+        if (registry.OpenKey(Hive::CurrentUser, kPerUserKeyPath, KeyAccess::Write, key) == kErrorSuccess) {
+            registry.DeleteValue(key, "DefNoteAdvance");
+            registry.DeleteValue(key, "DefNotePeriod");
+            registry.CloseKey(key);
+        }
+        return result;
+    }
+    result = registry.CreateKeyPath(Hive::CurrentUser, kPerUserKeyPath, key);
+    if (result != kErrorSuccess) return result;
+    result = SetDefaultsPair(registry, key, note);
     registry.CloseKey(key);
     return result;
 }
 
-long WriteInstallationRecord(Registry& registry, const std::string& directory) {
+long WriteInstallationRecord(Registry& registry, const std::string& directory, uint32_t sizeKiB) {
     RegistryKey list = 0, record = 0;
     long result = registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list);
     if (result != kErrorSuccess) return result;
@@ -81,13 +115,20 @@ long WriteInstallationRecord(Registry& registry, const std::string& directory) {
     result = registry.SetString(record, "Path", directory);
     result = FirstFailure(result, registry.SetString(record, "UninstallString", UninstallCommand(directory)));
     result = FirstFailure(result, registry.SetString(record, "DisplayName", kDisplayName));
+    result = FirstFailure(result, registry.SetString(record, "DisplayIcon", directory + "\\Tolvek.exe"));
+    result = FirstFailure(result, registry.SetString(record, "DisplayVersion", kDisplayVersion));
+    result = FirstFailure(result, registry.SetString(record, "Publisher", kPublisher));
+    result = FirstFailure(result, registry.SetString(record, "InstallLocation", directory));
+    result = FirstFailure(result, registry.SetDword(record, "EstimatedSize", sizeKiB));
+    result = FirstFailure(result, registry.SetDword(record, "NoModify", 1));
+    result = FirstFailure(result, registry.SetDword(record, "NoRepair", 1));
     registry.CloseKey(record);
     return result;
 }
 
 long AddAutostart(Registry& registry, const std::string& directory) {
     RegistryKey run = 0;
-    long result = registry.OpenKey(Hive::CurrentUser, kRunKeyPath, KeyAccess::Write, run);
+    long result = registry.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, run);
     if (result != kErrorSuccess) return result;
     result = registry.SetString(run, kAutostartValue, AutostartCommand(directory));
     registry.CloseKey(run);
@@ -109,5 +150,14 @@ long RemoveAutostart(Registry& registry) {
     if (result != kErrorSuccess) return result;
     result = registry.DeleteValue(run, kAutostartValue);
     registry.CloseKey(run);
+    return result;
+}
+
+long RemovePerUserSettings(Registry& registry) {
+    RegistryKey software = 0;
+    long result = registry.OpenKey(Hive::CurrentUser, "Software", KeyAccess::Write, software);
+    if (result != kErrorSuccess) return result;
+    result = registry.DeleteKey(software, "Tolvek Diary");
+    registry.CloseKey(software);
     return result;
 }

@@ -26,6 +26,8 @@ public:
     virtual long OpenKey(Hive hive, const std::string& path, KeyAccess access, RegistryKey& key) = 0;
     // Creates the subkey or opens it where it exists.
     virtual long CreateKey(RegistryKey parent, const std::string& subkey, RegistryKey& key) = 0;
+    // Creates every missing level of `path` under the hive and opens the key for writing.
+    virtual long CreateKeyPath(Hive hive, const std::string& path, RegistryKey& key) = 0;
     // Reads a value's bytes into `buffer`; `size` gives the room and receives the length.
     virtual long QueryValue(RegistryKey key, const std::string& name, void* buffer, uint32_t& size) = 0;
     // A REG_SZ value, its terminating NUL counted in its size.
@@ -41,12 +43,16 @@ extern const char kRecordKeyPath[];      // ...\uninstall\tolvek
 extern const char kRunKeyPath[];         // "software\microsoft\windows\currentversion\run"
 extern const char kAutostartValue[];     // "TolvekDiary"
 extern const char kDisplayName[];        // "Tolvek Diary"
+extern const char kPerUserKeyPath[];     // "Software\Tolvek Diary" under HKEY_CURRENT_USER
+extern const char kPublisher[];          // "the Tolvek team"
+extern const char kDisplayVersion[];     // "1.1"
 
 // The longest "Path" that readers accept.
 constexpr std::size_t kMaxInstallPathLength = 998;
 
 // What Setup writes for a directory.
-std::string UninstallCommand(const std::string& directory);   // dir\Uninstall.exe, no quotes
+// Quoted: an unquoted path with blanks lets the system try "C:\Program.exe" first.
+std::string UninstallCommand(const std::string& directory);   // "dir\Uninstall.exe"
 std::string AutostartCommand(const std::string& directory);   // "dir\Tolvek.exe", quoted
 
 // Whether this user may change the machine-wide record: the installer and the uninstaller
@@ -55,12 +61,22 @@ bool MayChangeInstallationRecord(Registry& registry);
 
 // Gives 0 and the directory, or the registry's error code (2 no "Path", 234 too long).
 long ReadInstallPath(Registry& registry, std::string& directory);
-// Sets the note's advance and period only when both defaults can be read.
+// Sets the note's advance and period only when both defaults of the record can be read;
+// a pair under the per-user key, where a user without the right to change the record
+// keeps them, takes precedence.
 void ReadNoteDefaults(Registry& registry, Note& note);
 // The results of the writers and removers are for callers that check them; the first failing
 // call's code, or 0.
+// Stores the note's pair in the record; where the record cannot be written (a standard
+// user), under the per-user key instead. A pair stored in the record retires the
+// per-user one, so the last accepted note always wins.
 long WriteNoteDefaults(Registry& registry, const Note& note);
-long WriteInstallationRecord(Registry& registry, const std::string& directory);
+// The record and, with it, the entry in the list of installed programs; `sizeKiB` is what
+// the installed files take.
+long WriteInstallationRecord(Registry& registry, const std::string& directory, uint32_t sizeKiB = 0);
+// Creates the per-user "Run" key where a profile lacks it.
 long AddAutostart(Registry& registry, const std::string& directory);
 long RemoveInstallationRecord(Registry& registry);
 long RemoveAutostart(Registry& registry);
+// The per-user key with the defaults of a user who could not write the record.
+long RemovePerUserSettings(Registry& registry);

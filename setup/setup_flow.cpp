@@ -23,28 +23,56 @@ const MessageBoxText kRecordFailedBox = {
     "Please run the installer with administrator rights.",
     kInstallerErrorTitle, kBoxOk | kIconError};
 const MessageBoxText kDoneBox = {"The Tolvek Diary was successfully installed", kInstallerColonTitle, kBoxOk};
+// The Done box when the per-user start at logon could not be written: the installation stands.
+const MessageBoxText kDoneWithoutAutostartBox = {
+    "The Tolvek Diary was successfully installed\n"
+    "It could not be set to start at logon: please start Tolvek.exe from the installation directory.",
+    kInstallerColonTitle, kBoxOk};
+
+// One file this run installs, and whether it was there before: a failure deletes only
+// what this run created, so a failed reinstallation keeps the earlier programs working.
+struct InstalledFile {
+    std::string path;
+    bool existedBefore = false;
+    bool copied = false;
+};
 
 // Where this run puts the files, and what it did there, so a failure can undo exactly that.
 struct Installation {
     std::string directory;
     bool reinstalling = false;
     bool directoryCreated = false;
-    std::string tolvekExe, uninstallExe, history;
-    bool historyCopied = false;
+    InstalledFile tolvekExe, uninstallExe, history;
 };
 
 void RemoveDirectoryIfCreated(SetupPlatform& platform, const Installation& installation) {
     if (installation.directoryCreated) platform.RemoveEmptyDirectory(installation.directory);
 }
 
-// Takes back this run's copies and, in a fresh installation, whatever part of the record
-// got written, so the machine is left as it was found.
-void UndoInstallation(SetupPlatform& platform, const Installation& installation) {
-    platform.RemoveFile(installation.tolvekExe);
-    platform.RemoveFile(installation.uninstallExe);
-    if (installation.historyCopied) platform.RemoveFile(installation.history);
-    if (!installation.reinstalling) RemoveInstallationRecord(platform.InstallRegistry());
+void RemoveIfCreated(SetupPlatform& platform, const InstalledFile& file) {
+    if (file.copied && !file.existedBefore) platform.RemoveFile(file.path);
+}
+
+// Takes back the files and the directory that this run created.
+void UndoCopies(SetupPlatform& platform, const Installation& installation) {
+    RemoveIfCreated(platform, installation.tolvekExe);
+    RemoveIfCreated(platform, installation.uninstallExe);
+    RemoveIfCreated(platform, installation.history);
     RemoveDirectoryIfCreated(platform, installation);
+}
+
+bool CopyInto(SetupPlatform& platform, const char* source, InstalledFile& file) {
+    file.existedBefore = platform.FileExists(file.path);
+    file.copied = platform.CopyFileReplacing(source, file.path);
+    return file.copied;
+}
+
+// What the installed files take, in KiB rounded up, for the list of installed programs.
+uint32_t InstalledKiB(SetupPlatform& platform, const Installation& installation) {
+    uint64_t bytes = 0;
+    for (const InstalledFile* file : {&installation.tolvekExe, &installation.uninstallExe, &installation.history})
+        if (file->copied) bytes += platform.FileSize(file->path);
+    return static_cast<uint32_t>((bytes + 1023) / 1024);
 }
 
 // The Confirm box for the install path; `text` keeps its text while the box is up.
@@ -90,30 +118,28 @@ int RunSetup(SetupPlatform& platform) {
 
     // Only the last level is created; an existing directory is used and never removed.
     installation.directoryCreated = platform.MakeDirectory(installation.directory);
-    installation.tolvekExe = installation.directory + "\\Tolvek.exe";
-    installation.uninstallExe = installation.directory + "\\Uninstall.exe";
-    installation.history = installation.directory + "\\History.txt";
+    installation.tolvekExe.path = installation.directory + "\\Tolvek.exe";
+    installation.uninstallExe.path = installation.directory + "\\Uninstall.exe";
+    installation.history.path = installation.directory + "\\History.txt";
 
-    if (!platform.CopyFileReplacing("Tolvek.ex1", installation.tolvekExe)) {
+    if (!CopyInto(platform, "Tolvek.ex1", installation.tolvekExe) ||
+        !CopyInto(platform, "Uninstall.ex1", installation.uninstallExe)) {
         platform.ShowMessage(kCopyFailedBox);
-        RemoveDirectoryIfCreated(platform, installation);
+        UndoCopies(platform, installation);
         return 0;
     }
-    if (!platform.CopyFileReplacing("Uninstall.ex1", installation.uninstallExe)) {
-        platform.ShowMessage(kCopyFailedBox);
-        platform.RemoveFile(installation.tolvekExe);
-        RemoveDirectoryIfCreated(platform, installation);
-        return 0;
-    }
-    installation.historyCopied = platform.CopyFileReplacing("History.txt", installation.history);
+    CopyInto(platform, "History.txt", installation.history);  // optional
 
-    long result = WriteInstallationRecord(registry, installation.directory);
-    if (result == kErrorSuccess) result = AddAutostart(registry, installation.directory);
-    if (result != kErrorSuccess) {
-        UndoInstallation(platform, installation);
+    if (WriteInstallationRecord(registry, installation.directory, InstalledKiB(platform, installation)) !=
+        kErrorSuccess) {
+        // In a fresh installation whatever part of the record got written goes too.
+        if (!installation.reinstalling) RemoveInstallationRecord(registry);
+        UndoCopies(platform, installation);
         platform.ShowMessage(kRecordFailedBox);
         return 0;
     }
-    platform.ShowMessage(kDoneBox);
+    // Without the start at logon the installation still works: say so instead of undoing it.
+    const bool autostarts = AddAutostart(registry, installation.directory) == kErrorSuccess;
+    platform.ShowMessage(autostarts ? kDoneBox : kDoneWithoutAutostartBox);
     return 0;
 }

@@ -3,6 +3,7 @@
 // passes the real operations.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "install_record.h"
@@ -23,6 +24,11 @@ public:
     // Copies `from` (relative to the current directory) to `to`, replacing an existing file.
     virtual bool CopyFileReplacing(const std::string& from, const std::string& to) = 0;
     virtual bool RemoveFile(const std::string& path) = 0;
+    // True when a file of that name exists (read before a copy, so a failure takes back
+    // only what this run created).
+    virtual bool FileExists(const std::string& path) = 0;
+    // The file's size in bytes; 0 when it cannot be read.
+    virtual uint64_t FileSize(const std::string& path) = 0;
     // Removes the directory only when it is empty.
     virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
     // True while a tray program holds its single-instance mutex.

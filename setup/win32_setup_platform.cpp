@@ -5,10 +5,10 @@
 #include <shlobj.h>
 
 #include "registry.h"
+#include "show_message.h"
+#include "single_instance.h"
 
-int Win32SetupPlatform::ShowMessage(const MessageBoxText& box) {
-    return MessageBoxA(nullptr, box.text, box.title, box.style);
-}
+int Win32SetupPlatform::ShowMessage(const MessageBoxText& box) { return ShowFixedMessageBox(box); }
 
 bool Win32SetupPlatform::BrowseForFolder(std::string& path) {
     // The shell's browser wants COM on this thread; balanced here, so callers need not know.
@@ -41,15 +41,21 @@ bool Win32SetupPlatform::CopyFileReplacing(const std::string& from, const std::s
 
 bool Win32SetupPlatform::RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != FALSE; }
 
+bool Win32SetupPlatform::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+uint64_t Win32SetupPlatform::FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 bool Win32SetupPlatform::RemoveEmptyDirectory(const std::string& path) {
     return RemoveDirectoryA(path.c_str()) != FALSE;
 }
 
-bool Win32SetupPlatform::IsTolvekRunning() {
-    const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, "TolvekDiaryMutex");
-    if (!mutex) return false;
-    CloseHandle(mutex);
-    return true;
-}
+bool Win32SetupPlatform::IsTolvekRunning() { return ::IsTolvekRunning(); }
 
 Registry& Win32SetupPlatform::InstallRegistry() { return SystemRegistry(); }

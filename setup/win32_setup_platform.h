@@ -10,6 +10,8 @@ public:
     bool MakeDirectory(const std::string& path) override;
     bool CopyFileReplacing(const std::string& from, const std::string& to) override;
     bool RemoveFile(const std::string& path) override;
+    bool FileExists(const std::string& path) override;
+    uint64_t FileSize(const std::string& path) override;
     bool RemoveEmptyDirectory(const std::string& path) override;
     bool IsTolvekRunning() override;
     Registry& InstallRegistry() override;

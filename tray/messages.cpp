@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "data_file.h"
+
 namespace {
 const char kErrorTitle[] = "Tolvek: ERROR";
 }
@@ -30,6 +32,14 @@ const MessageBoxText kSaveFailed = {
     "The data file was left as it was before this change.\n"
     "Please check the disk and your write permissions.",
     kErrorTitle, kIconWarning | kBoxOk};
+
+MessageBoxText CorruptDataFileKeptMessage(const std::string& dataDirectory, std::string& text) {
+    text = "The data file is corrupt!\n\n"
+           "It could not be moved aside, so it has been kept as it is:\n" +
+           dataDirectory + "\\" + kDataFileName +
+           "\n\nPlease move it away (or close the program that holds it), then start Tolvek again.";
+    return {text.c_str(), kErrorTitle, kIconWarning | kBoxOk};
+}
 
 MessageBoxText NotInstalledMessage(long errorCode, std::string& text) {
     text = "Tolvek Diary is not properly installed. Please reinstall." + std::to_string(errorCode);

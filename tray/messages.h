@@ -12,5 +12,8 @@ extern const MessageBoxText kCannotCreateDataFile;
 extern const MessageBoxText kCorruptDataFile;
 extern const MessageBoxText kSaveFailed;
 
+// A damaged data file that could not be moved aside, with its full name.
+MessageBoxText CorruptDataFileKeptMessage(const std::string& dataDirectory, std::string& text);
+
 // "Tolvek Diary is not properly installed. Please reinstall.%i" with the error code.
 MessageBoxText NotInstalledMessage(long errorCode, std::string& text);

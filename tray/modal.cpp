@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "show_message.h"
+
 namespace {
 
 int openModals = 0;                 // dialogs and message boxes now running
@@ -37,7 +39,7 @@ void NoteDialogOpened(HWND dialog) {
 
 int ShowMessageBox(const MessageBoxText& box) {
     ++openModals;
-    const int answer = MessageBoxA(nullptr, box.text, box.title, box.style);
+    const int answer = ShowFixedMessageBox(box);
     ModalEnded();
     return answer;
 }

@@ -4,7 +4,20 @@
 
 NoteStore* noteStore = nullptr;
 
-std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform) {
+bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDirectory,
+                        std::string& dataDirectory) {
+    dataDirectory = installDirectory;
+    if (!platform.WritingRefusedHere()) return true;
+    std::string folder;
+    // Without a folder of its own the program stays, and the load says it cannot create the file.
+    if (!platform.EnterUserDataFolder(folder)) return true;
+    dataDirectory = folder;
+    while (!CarryOverDiary(platform.Files(), installDirectory))
+        if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return false;
+    return true;
+}
+
+std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::string& dataDirectory) {
     FileSystem& files = platform.Files();
     for (;;) {
         auto store = std::make_unique<NoteStore>(files);
@@ -14,15 +27,24 @@ std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform) {
         store.reset();  // a store that did not load whole is never saved
         switch (result) {
             case LoadNoFileBackupExists:
-                RecoverMissingDataFile(files, platform.ShowMessage(kNoDataFile) == kAnswerYes);
+                // A step that could not be done would only bring the same question back.
+                if (!RecoverMissingDataFile(files, platform.ShowMessage(kNoDataFile) == kAnswerYes) &&
+                    platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry)
+                    return nullptr;
                 break;
             case LoadCannotCreate:
                 if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return nullptr;
                 break;
-            default:  // LoadCorrupt
-                SetCorruptDataFileAside(files);
-                platform.ShowMessage(kCorruptDataFile);
-                break;
+            default: {  // LoadCorrupt
+                if (SetCorruptDataFileAside(files)) {
+                    platform.ShowMessage(kCorruptDataFile);
+                    break;
+                }
+                // The same file would fail the same way again: say so once and leave it be.
+                std::string text;
+                platform.ShowMessage(CorruptDataFileKeptMessage(dataDirectory, text));
+                return nullptr;
+            }
         }
     }
 }
@@ -33,15 +55,19 @@ int RunTolvek(StartupPlatform& platform) {
         return 0;
     }
     std::string directory;
-    const long readResult = ReadInstallPath(platform.InstallRegistry(), directory);
-    if (readResult != kErrorSuccess) {
+    long result = ReadInstallPath(platform.InstallRegistry(), directory);
+    // A recorded directory that is gone is no installation either: nothing may be created
+    // wherever the program happened to be started.
+    if (result == kErrorSuccess) result = platform.EnterDirectory(directory);
+    if (result != kErrorSuccess) {
         std::string text;
-        platform.ShowMessage(NotInstalledMessage(readResult, text));
+        platform.ShowMessage(NotInstalledMessage(result, text));
         return 0;
     }
-    platform.EnterDirectory(directory);
+    std::string dataDirectory;
+    if (!EnterDataDirectory(platform, directory, dataDirectory)) return 0;
     platform.PrepareControls();
-    std::unique_ptr<NoteStore> store = LoadDiary(platform);
+    std::unique_ptr<NoteStore> store = LoadDiary(platform, dataDirectory);
     if (!store) return 0;
     noteStore = store.release();  // shut-down saves and frees it
     platform.LoadTexts();

@@ -18,7 +18,14 @@ public:
     virtual bool TakeSingleInstanceLock() = 0;
     virtual int ShowMessage(const MessageBoxText& box) = 0;
     virtual Registry& InstallRegistry() = 0;
-    virtual void EnterDirectory(const std::string& directory) = 0;
+    // Makes `directory` the current directory; gives 0 or the platform's error code.
+    virtual long EnterDirectory(const std::string& directory) = 0;
+    // True when the system refuses this user to create files in the current directory
+    // (a standard user with the program under "C:\Program Files").
+    virtual bool WritingRefusedHere() = 0;
+    // Creates the user's own data folder where it is missing and makes it the current
+    // directory; gives its path for messages. False when it cannot be had.
+    virtual bool EnterUserDataFolder(std::string& path) = 0;
     // Seeds the tags' generator, registers the list and rich-edit controls.
     virtual void PrepareControls() = 0;
     virtual FileSystem& Files() = 0;
@@ -36,9 +43,16 @@ public:
 // The diary, owned by the program from start-up to shut-down; empty before and after.
 extern NoteStore* noteStore;
 
-// Loads the diary, running the recovery dialogue until it loads. Gives no store when the
-// user cancels because the data file cannot be created.
-std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform);
+// Decides once where the data files live and makes that the current directory: the
+// installation directory, or the user's own folder where the system refuses writes
+// there, with the diary of the installation directory carried over on its first use.
+// False when the user gives up because the diary cannot be carried over.
+bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDirectory,
+                        std::string& dataDirectory);
+
+// Loads the diary in the current directory, `dataDirectory`, running the recovery dialogue
+// until it loads. Gives no store when the user gives up or a damaged file cannot be set aside.
+std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::string& dataDirectory);
 
 // The whole run of the program; gives its exit code.
 int RunTolvek(StartupPlatform& platform);

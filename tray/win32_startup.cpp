@@ -12,6 +12,8 @@
 #include "registry.h"
 #include "reminders.h"
 #include "resource_ids.h"
+#include "single_instance.h"
+#include "user_data_folder.h"
 #include "tray_icon.h"
 #include "ui_text.h"
 
@@ -38,21 +40,36 @@ TextResource LockText(int id) {
 }  // namespace
 
 bool Win32StartupPlatform::TakeSingleInstanceLock() {
-    instanceMutex = CreateMutexA(nullptr, TRUE, "TolvekDiaryMutex");
-    if (GetLastError() == ERROR_ALREADY_EXISTS) {
-        CloseHandle(instanceMutex);
-        instanceMutex = nullptr;
-        return false;
-    }
-    return true;
+    instanceMutex = TakeInstanceMutex();
+    return instanceMutex != nullptr;
 }
 
 int Win32StartupPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
 
 Registry& Win32StartupPlatform::InstallRegistry() { return SystemRegistry(); }
 
-void Win32StartupPlatform::EnterDirectory(const std::string& directory) {
-    SetCurrentDirectoryA(directory.c_str());
+long Win32StartupPlatform::EnterDirectory(const std::string& directory) {
+    return SetCurrentDirectoryA(directory.c_str()) ? ERROR_SUCCESS : static_cast<long>(GetLastError());
+}
+
+bool Win32StartupPlatform::WritingRefusedHere() {
+    // The name of the save's own temporary file, gone again when the probe is closed.
+    const HANDLE probe = CreateFileA("tolvek.dat.new", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe != INVALID_HANDLE_VALUE) {
+        CloseHandle(probe);
+        return false;
+    }
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+bool Win32StartupPlatform::EnterUserDataFolder(std::string& path) {
+    const std::wstring folder = UserDataFolder();
+    if (folder.empty()) return false;
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (!SetCurrentDirectoryW(folder.c_str())) return false;
+    path = UserDataFolderText();
+    return true;
 }
 
 void Win32StartupPlatform::PrepareControls() {
@@ -86,11 +103,19 @@ void Win32StartupPlatform::StartHourlyTimer() {
     SetTimer(mainWindow, kHourlyTimerId, kHourMilliseconds, HourlyTimerProc);
 }
 
-int Win32StartupPlatform::RunMessageLoop() {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+int PumpMessages(MessageSource getMessage) {
+    MSG message = {};
+    for (;;) {
+        const BOOL got = getMessage(&message, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(message.wParam);
+        if (got == -1) {
+            // The loop cannot go on: leave as a shut-down would, with the diary saved.
+            if (mainWindow) RequestShutDown(mainWindow);
+            return 0;
+        }
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    return static_cast<int>(message.wParam);
 }
+
+int Win32StartupPlatform::RunMessageLoop() { return PumpMessages(GetMessageW); }

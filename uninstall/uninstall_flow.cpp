@@ -18,10 +18,37 @@ const MessageBoxText kRecordNotDeletedBox = {
 
 }  // namespace
 
-std::string UninstalledText(const std::string& directory) {
-    return "Uninstallation successful!\n\nYour data files are stored in\n" + directory +
+std::string UninstalledText(const std::string& directory, const std::string& perUserDirectory) {
+    std::string where = directory;
+    if (!perUserDirectory.empty()) where += "\nand in\n" + perUserDirectory;
+    return "Uninstallation successful!\n\nYour data files are stored in\n" + where +
            "\nDo whatever you wanna do with it...";
 }
+
+namespace {
+
+// The per-user autostart value goes after the record; a profile that would refuse it is
+// found before anything changes, since a second run could no longer reach it.
+bool MayRemoveAutostart(Registry& registry) {
+    RegistryKey run = 0;
+    const long opened = registry.OpenKey(Hive::CurrentUser, kRunKeyPath, KeyAccess::Write, run);
+    if (opened == kErrorSuccess) registry.CloseKey(run);
+    return opened == kErrorSuccess || opened == kErrorFileNotFound;
+}
+
+// Deletes the program files. A directory or a "Tolvek.exe" that is already gone (a folder
+// deleted by hand, an earlier run that stopped halfway) does not stop the removal, so a
+// second run can always finish it; a file that is there and cannot be deleted does.
+bool RemoveProgramFiles(UninstallPlatform& platform, const std::string& directory) {
+    // Names are relative to the recorded directory: one that cannot be entered must not
+    // let them reach a "Tolvek.exe" wherever the process happens to stand.
+    if (!platform.EnterDirectory(directory)) return !platform.Exists(directory);
+    if (platform.Exists("Tolvek.exe") && !platform.RemoveFile("Tolvek.exe")) return false;
+    platform.RemoveFile("History.txt");  // may be missing; the removal goes on
+    return true;
+}
+
+}  // namespace
 
 int RunUninstall(UninstallPlatform& platform) {
     Registry& registry = platform.InstallRegistry();
@@ -38,17 +65,14 @@ int RunUninstall(UninstallPlatform& platform) {
         platform.ShowMessage(kCannotDeleteBox);
         return 0;
     }
-    if (!MayChangeInstallationRecord(registry)) {
+    if (!MayChangeInstallationRecord(registry) || !MayRemoveAutostart(registry)) {
         platform.ShowMessage(kRecordNotDeletedBox);
         return 0;
     }
-    // Names are relative to the recorded directory: one that cannot be entered must not
-    // let them reach a "Tolvek.exe" wherever the process happens to stand.
-    if (!platform.EnterDirectory(directory) || !platform.RemoveFile("Tolvek.exe")) {
+    if (!RemoveProgramFiles(platform, directory)) {
         platform.ShowMessage(kCannotDeleteBox);
         return 0;
     }
-    platform.RemoveFile("History.txt");  // may be missing; the removal goes on
     // A record that is already gone counts as deleted.
     const long removed = RemoveInstallationRecord(registry);
     if (removed != kErrorSuccess && removed != kErrorFileNotFound) {
@@ -56,7 +80,10 @@ int RunUninstall(UninstallPlatform& platform) {
         return 0;
     }
     RemoveAutostart(registry);
-    const std::string text = UninstalledText(directory);
+    RemovePerUserSettings(registry);  // the defaults of a user who could not write the record
+    std::string perUserDirectory;
+    if (!platform.PerUserDataDirectory(perUserDirectory)) perUserDirectory.clear();
+    const std::string text = UninstalledText(directory, perUserDirectory);
     platform.ShowMessage({text.c_str(), kUninstallerTitle, kBoxOk});
     return 0;
 }

@@ -19,13 +19,19 @@ public:
     virtual bool EnterDirectory(const std::string& directory) = 0;
     // Deletes a file, relative to the current directory; false when it could not.
     virtual bool RemoveFile(const std::string& path) = 0;
+    // True when a file or directory of that name exists.
+    virtual bool Exists(const std::string& path) = 0;
+    // The per-user folder where Tolvek keeps the diary of a user who may not write the
+    // installation directory; false when this user has none.
+    virtual bool PerUserDataDirectory(std::string& path) = 0;
     // True while a tray program holds its single-instance mutex.
     virtual bool IsTolvekRunning() = 0;
     virtual Registry& InstallRegistry() = 0;
 };
 
-// The Done box's text: where the data files stay, for a directory of any length.
-std::string UninstalledText(const std::string& directory);
+// The Done box's text: where the data files stay, for a directory of any length, naming
+// the user's own data folder as well where there is one.
+std::string UninstalledText(const std::string& directory, const std::string& perUserDirectory = "");
 
 // The whole run of Uninstall; gives its exit code, 0 on every path.
 int RunUninstall(UninstallPlatform& platform);

@@ -8,6 +8,8 @@ public:
     int ShowMessage(const MessageBoxText& box) override;
     bool EnterDirectory(const std::string& directory) override;
     bool RemoveFile(const std::string& path) override;
+    bool Exists(const std::string& path) override;
+    bool PerUserDataDirectory(std::string& path) override;
     bool IsTolvekRunning() override;
     Registry& InstallRegistry() override;
 };

@@ -24,6 +24,13 @@ public:
         key = reinterpret_cast<RegistryKey>(created);
         return result;
     }
+    long CreateKeyPath(Hive hive, const std::string& path, RegistryKey& key) override {
+        HKEY created = nullptr;
+        const LONG result = RegCreateKeyExA(hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                                            path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
+        key = reinterpret_cast<RegistryKey>(created);
+        return result;
+    }
     long QueryValue(RegistryKey key, const std::string& name, void* buffer, uint32_t& size) override {
         DWORD length = size;
         const LONG result =

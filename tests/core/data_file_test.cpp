@@ -185,12 +185,31 @@ TEST_F(DataFileTest, CorruptFileIsMovedAsideThenTheBackupIsOffered) {
     EXPECT_EQ(LoadNoFileBackupExists, store.Result());
 }
 
-TEST_F(DataFileTest, CorruptFileThatCannotBeMovedIsNeverDeleted) {
+TEST_F(DataFileTest, CorruptFileThatCannotBeMovedIsCopiedAsideOrNeverDeleted) {
+    // What stands in the way, and whether the file still gets set aside.
+    struct Case {
+        const char* name;
+        FileStep failing;
+        const char* locked;
+        bool setAside;
+    };
+    const Case cases[] = {
+        {"the move fails once", FileStep::Replace, "", true},
+        {"corrupt-file name read-only", FileStep::None, kCorruptFileName, false},
+        {"data file held", FileStep::None, kDataFileName, false},
+    };
     const Bytes damaged = DiaryFile({}, 0, 3, 4);
-    disk.Put(kDataFileName, damaged);
-    disk.failing = FileStep::Replace;
-    EXPECT_FALSE(SetCorruptDataFileAside(disk));
-    EXPECT_EQ(damaged, disk.Get(kDataFileName));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryFileSystem files;
+        files.Put(kDataFileName, damaged);
+        files.failing = c.failing;
+        if (*c.locked) files.locked.insert(c.locked);
+        EXPECT_EQ(c.setAside, SetCorruptDataFileAside(files));
+        EXPECT_EQ(!c.setAside, files.Has(kDataFileName));
+        EXPECT_EQ(damaged, files.Get(c.setAside ? kCorruptFileName : kDataFileName));
+        EXPECT_FALSE(files.Has(std::string(kCorruptFileName) + ".new"));
+    }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(InstallRecordTest, WritesTheRecordAndAutostartInTheirExactFormats) {
     ASSERT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory));
     const std::string nul(1, '\0');
     EXPECT_EQ(kDirectory + nul, registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "Path"));
-    EXPECT_EQ(kDirectory + "\\Uninstall.exe" + nul,
+    EXPECT_EQ("\"" + kDirectory + "\\Uninstall.exe\"" + nul,
               registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "UninstallString"));
     EXPECT_EQ("Tolvek Diary" + nul, registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "DisplayName"));
     EXPECT_EQ("\"" + kDirectory + "\\Tolvek.exe\"" + nul,
@@ -87,8 +87,45 @@ TEST_F(InstallRecordTest, DefaultsFollowTheLastAcceptedNoteAndSurviveAReinstall)
 }
 
 TEST_F(InstallRecordTest, WritingDefaultsNeverCreatesTheRecord) {
-    EXPECT_EQ(kErrorFileNotFound, WriteNoteDefaults(registry, Note{}));
+    Note accepted;
+    accepted.advance = 1;
+    EXPECT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted)) << "kept for this user instead";
     EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+    Note fresh;
+    ReadNoteDefaults(registry, fresh);
+    EXPECT_EQ(1, fresh.advance);
+}
+
+// A standard user may not write the machine-wide record: the defaults live under the
+// user's own key, win over the record's, and retire once the record takes them again.
+TEST_F(InstallRecordTest, DefaultsOfAUserWithoutRightsLiveInTheUserKey) {
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
+    PutDefault("defnoteadvance", 4);
+    PutDefault("defnoteperiod", 2);
+    registry.denyWrites = true;
+    Note accepted;
+    accepted.advance = 1;
+    accepted.period = 0;
+    EXPECT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
+    const auto* user = registry.ValuesOf(Hive::CurrentUser, kPerUserKeyPath);
+    ASSERT_NE(nullptr, user);
+    EXPECT_EQ(4u, user->at("defnoteperiod").type);
+    Note fresh;
+    ReadNoteDefaults(registry, fresh);
+    EXPECT_EQ(1, fresh.advance);
+    EXPECT_EQ(0, fresh.period);
+
+    registry.denyWrites = false;
+    accepted.advance = 3;
+    accepted.period = 1;
+    EXPECT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
+    EXPECT_TRUE(registry.ValuesOf(Hive::CurrentUser, kPerUserKeyPath)->empty());
+    ReadNoteDefaults(registry, fresh);
+    EXPECT_EQ(3, fresh.advance);
+    EXPECT_EQ(1, fresh.period);
+
+    EXPECT_EQ(kErrorSuccess, RemovePerUserSettings(registry));
+    EXPECT_FALSE(registry.HasKey(Hive::CurrentUser, kPerUserKeyPath));
 }
 
 TEST_F(InstallRecordTest, RemovalTakesRecordDefaultsAndAutostart) {
@@ -106,6 +143,10 @@ TEST_F(InstallRecordTest, WritesWithoutTheRightReportTheirFailure) {
     EXPECT_EQ(kErrorAccessDenied, WriteInstallationRecord(registry, kDirectory));
     EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
     EXPECT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory)) << "the user's own hive stays writable";
+    registry.DropKey(Hive::CurrentUser, kRunKeyPath);
+    EXPECT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory)) << "a profile without the Run key gets one";
+    registry.denyUserWrites = true;
+    EXPECT_EQ(kErrorAccessDenied, AddAutostart(registry, kDirectory));
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ std::unique_ptr<ReadableFile> MemoryFileSystem::OpenForReading(const std::string
 }
 
 std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWriting(const std::string& name) {
-    if (Fails(FileStep::Create)) return nullptr;
+    if (locked.count(name) || Fails(FileStep::Create)) return nullptr;
     auto file = std::make_shared<FileData>();
     files_[name] = file;
     Changed();
@@ -71,7 +71,7 @@ std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWriting(const std::stri
 
 bool MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
     auto found = files_.find(from);
-    if (found == files_.end() || Fails(FileStep::Replace)) return false;
+    if (found == files_.end() || locked.count(from) || locked.count(to) || Fails(FileStep::Replace)) return false;
     auto file = found->second;
     files_.erase(found);
     files_[to] = file;
@@ -80,7 +80,7 @@ bool MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
 }
 
 bool MemoryFileSystem::Remove(const std::string& name) {
-    if (files_.erase(name) == 0) return false;
+    if (locked.count(name) || files_.erase(name) == 0) return false;
     Changed();
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,6 +44,9 @@ public:
     std::size_t diskSpace = SIZE_MAX;
     bool byteByByte = false;
     std::function<void()> afterEveryChange;
+    // Names that can be neither written, replaced, moved nor deleted for as long as they
+    // are here: a read-only file, a directory of that name, a file another program holds.
+    std::set<std::string> locked;
     std::size_t largestRead = 0;
 
 private:

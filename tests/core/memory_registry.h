@@ -22,20 +22,29 @@ public:
     MemoryRegistry() {
         keys_[Path(Hive::LocalMachine, kUninstallListPath)];
         keys_[Path(Hive::CurrentUser, kRunKeyPath)];
+        keys_[Path(Hive::CurrentUser, "Software")];
     }
 
-    bool denyWrites = false;  // a user without the right to change the machine
+    bool denyWrites = false;      // a user without the right to change the machine
+    bool denyUserWrites = false;  // a profile whose own hive refuses writes
 
     long OpenKey(Hive hive, const std::string& path, KeyAccess access, RegistryKey& key) override {
         const std::string full = Path(hive, path);
         if (!keys_.count(full)) return kErrorFileNotFound;
         if (access != KeyAccess::Read && denyWrites && hive == Hive::LocalMachine) return kErrorAccessDenied;
+        if (access != KeyAccess::Read && denyUserWrites && hive == Hive::CurrentUser) return kErrorAccessDenied;
         return Handle(full, access, key);
     }
     long CreateKey(RegistryKey parent, const std::string& subkey, RegistryKey& key) override {
         const std::string full = open_.at(parent).path + "\\" + Lower(subkey);
         keys_[full];
         return Handle(full, KeyAccess::Write, key);
+    }
+    long CreateKeyPath(Hive hive, const std::string& path, RegistryKey& key) override {
+        if (denyWrites && hive == Hive::LocalMachine) return kErrorAccessDenied;
+        if (denyUserWrites && hive == Hive::CurrentUser) return kErrorAccessDenied;
+        keys_[Path(hive, path)];
+        return Handle(Path(hive, path), KeyAccess::Write, key);
     }
     long QueryValue(RegistryKey key, const std::string& name, void* buffer, uint32_t& size) override {
         const Values& values = keys_.at(open_.at(key).path);
@@ -74,6 +83,7 @@ public:
         return (hive == Hive::LocalMachine ? "hklm\\" : "hkcu\\") + Lower(path);
     }
     bool HasKey(Hive hive, const std::string& path) const { return keys_.count(Path(hive, path)) != 0; }
+    void DropKey(Hive hive, const std::string& path) { keys_.erase(Path(hive, path)); }
     Values* ValuesOf(Hive hive, const std::string& path) {
         auto found = keys_.find(Path(hive, path));
         return found == keys_.end() ? nullptr : &found->second;
@@ -104,6 +114,7 @@ private:
     bool Writable(RegistryKey key) const {
         const OpenKeyState& state = open_.at(key);
         if (state.access == KeyAccess::Read) return false;
+        if (denyUserWrites && state.path.rfind("hkcu\\", 0) == 0) return false;
         return !(denyWrites && state.path.rfind("hklm\\", 0) == 0);
     }
     long Set(RegistryKey key, const std::string& name, Value value) {

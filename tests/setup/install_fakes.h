@@ -135,6 +135,9 @@ public:
     long CreateKey(RegistryKey parent, const std::string& subkey, RegistryKey& key) override {
         return inner_.CreateKey(parent, subkey, key);
     }
+    long CreateKeyPath(Hive hive, const std::string& path, RegistryKey& key) override {
+        return inner_.CreateKeyPath(hive, path, key);
+    }
     long QueryValue(RegistryKey key, const std::string& name, void* buffer, uint32_t& size) override {
         return inner_.QueryValue(key, name, buffer, size);
     }

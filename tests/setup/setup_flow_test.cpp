@@ -2,6 +2,8 @@
 // in-memory registry and a script that answers the boxes and the folder browser.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "install_fakes.h"
 #include "setup_flow.h"
 
@@ -18,6 +20,10 @@ const Box kCopyFailed = {
     "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.",
     "Tolvek Diary Installer Error:", kError};
 const Box kDone = {"The Tolvek Diary was successfully installed", "Tolvek Diary Installer:", kOk};
+const Box kDoneWithoutAutostart = {
+    "The Tolvek Diary was successfully installed\n"
+    "It could not be set to start at logon: please start Tolvek.exe from the installation directory.",
+    "Tolvek Diary Installer:", kOk};
 const Box kRecordFailed = {
     "The installation record could not be written.\nPlease run the installer with administrator rights.",
     "Tolvek Diary Installer Error:", kError};
@@ -54,6 +60,8 @@ public:
         return Step("copy " + from + " > " + to, disk.Copy(from, to));
     }
     bool RemoveFile(const std::string& path) override { return Step("delete " + path, disk.Remove(path)); }
+    bool FileExists(const std::string& path) override { return disk.HasFile(path); }
+    uint64_t FileSize(const std::string& path) override { return disk.HasFile(path) ? disk.files[path].size() : 0; }
     bool RemoveEmptyDirectory(const std::string& path) override {
         return Step("rmdir " + path, disk.RemoveEmptyDirectory(path));
     }
@@ -131,16 +139,28 @@ TEST(Setup, FreshInstallationAsksChoosesCopiesRecordsAndSaysDone) {
     EXPECT_EQ("uninstaller v2", FileOf(platform, kTarget + "\\Uninstall.exe"));
     EXPECT_EQ("history v2", FileOf(platform, kTarget + "\\History.txt"));
 
-    // The record's three strings as stored, NUL included; no defaults yet.
+    // The record with the entry of the list of installed programs, strings stored with
+    // their NUL; no defaults yet. The installed files are 15 + 14 + 10 bytes: 1 KiB.
+    const std::string nul(1, '\0');
+    const std::string dword1 = std::string(1, '\1') + std::string(3, '\0');
+    const std::map<std::string, std::pair<uint32_t, std::string>> expected = {
+        {"path", {1, kTarget + nul}},
+        {"uninstallstring", {1, "\"" + kTarget + "\\Uninstall.exe\"" + nul}},
+        {"displayname", {1, "Tolvek Diary" + nul}},
+        {"displayicon", {1, kTarget + "\\Tolvek.exe" + nul}},
+        {"displayversion", {1, "1.1" + nul}},
+        {"publisher", {1, "the Tolvek team" + nul}},
+        {"installlocation", {1, kTarget + nul}},
+        {"estimatedsize", {4, dword1}},
+        {"nomodify", {4, dword1}},
+        {"norepair", {4, dword1}},
+    };
     const MemoryRegistry::Values* record = platform.registry.ValuesOf(Hive::LocalMachine, kRecordKeyPath);
     ASSERT_NE(nullptr, record);
-    EXPECT_EQ(3u, record->size());
-    for (const auto& value : *record) EXPECT_EQ(1u, value.second.type) << value.first << " is not REG_SZ";
-    const std::string nul(1, '\0');
-    EXPECT_EQ(kTarget + nul, platform.registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "Path"));
-    EXPECT_EQ(kTarget + "\\Uninstall.exe" + nul,
-              platform.registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "UninstallString"));
-    EXPECT_EQ("Tolvek Diary" + nul, platform.registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "DisplayName"));
+    std::map<std::string, std::pair<uint32_t, std::string>> stored;
+    for (const auto& value : *record)
+        stored[value.first] = {value.second.type, std::string(value.second.data.begin(), value.second.data.end())};
+    EXPECT_EQ(expected, stored);
     EXPECT_EQ("\"D:\\Apps\\Tolvek Diary\\Tolvek.exe\"" + nul,
               platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
 }
@@ -324,7 +344,7 @@ TEST(Setup, FailedUninstallerCopyDeletesTheNewTrayProgram) {
     EXPECT_EQ(record, RecordListing(platform.registry));
 }
 
-TEST(Setup, FailedUninstallerCopyInAReinstallationLeavesTheDirectoryWithoutTheTrayProgram) {
+TEST(Setup, FailedUninstallerCopyInAReinstallationKeepsAWorkingInstallation) {
     ScriptedSetup platform;
     InstallEarlier(platform);
     platform.disk.files.erase("S:\\Shipped\\Uninstall.ex1");
@@ -332,7 +352,7 @@ TEST(Setup, FailedUninstallerCopyInAReinstallationLeavesTheDirectoryWithoutTheTr
     platform.boxes.answers = AllOk(true);
     RunChecked(platform);
     EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
-    EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+    EXPECT_EQ("tray program v2", FileOf(platform, kRecorded + "\\Tolvek.exe")) << "replaced, so it stays";
     EXPECT_EQ("uninstaller v1", FileOf(platform, kRecorded + "\\Uninstall.exe"));
     EXPECT_EQ("the diary", FileOf(platform, kRecorded + "\\tolvek.dat"));
     EXPECT_TRUE(platform.disk.directories.count(kRecorded));
@@ -367,13 +387,13 @@ TEST(Setup, WithoutTheRightToWriteTheRecordNothingIsCopied) {
     }
 }
 
-TEST(Setup, RecordOrAutostartFailingAfterTheCopiesTakesTheCopiesBack) {
-    // The value whose write fails, and whether an earlier installation is recorded.
+TEST(Setup, FailedRecordTakesBackOnlyWhatThisRunCreated) {
+    // The record's value whose write fails, and whether an earlier installation is recorded.
     struct Case {
         const char* failing;
         bool earlier;
     };
-    const Case cases[] = {{"DisplayName", false}, {"TolvekDiary", false}, {"DisplayName", true}, {"TolvekDiary", true}};
+    const Case cases[] = {{"Path", false}, {"DisplayName", false}, {"Publisher", true}, {"DisplayName", true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.failing) + (c.earlier ? " failing, reinstalling" : " failing, fresh"));
         ScriptedSetup platform;
@@ -390,16 +410,37 @@ TEST(Setup, RecordOrAutostartFailingAfterTheCopiesTakesTheCopiesBack) {
             EXPECT_EQ(record, RecordListing(platform.registry)) << "no half record";
             continue;
         }
-        // The earlier installation's program files were replaced; they go as after a failed copy.
-        EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
-        EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Uninstall.exe"));
-        EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\History.txt"));
+        // The replaced program files stay, so the earlier installation keeps working.
+        EXPECT_EQ("tray program v2", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+        EXPECT_EQ("uninstaller v2", FileOf(platform, kRecorded + "\\Uninstall.exe"));
+        EXPECT_EQ("history v2", FileOf(platform, kRecorded + "\\History.txt"));
         EXPECT_EQ("the diary", FileOf(platform, kRecorded + "\\tolvek.dat"));
-        EXPECT_EQ("the backup", FileOf(platform, kRecorded + "\\backup.dat"));
-        EXPECT_TRUE(platform.disk.directories.count(kRecorded));
         std::string read;
         EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read)) << "the earlier record stays";
         EXPECT_EQ(kRecorded, read);
+        EXPECT_EQ("\"E:\\Diary\\Tolvek.exe\"" + std::string(1, '\0'),
+                  platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+    }
+}
+
+TEST(Setup, AutostartIsOptionalAndAMissingRunKeyIsCreated) {
+    // A profile without the Run key gets one; one whose Run value cannot be written keeps
+    // the installation and is told that Tolvek will not start at logon.
+    for (const bool writable : {true, false}) {
+        SCOPED_TRACE(writable ? "missing Run key" : "Run value refused");
+        ScriptedSetup platform;
+        platform.registry.DropKey(Hive::CurrentUser, kRunKeyPath);
+        FailingRegistry failing(platform.registry);
+        if (!writable) failing.failSetStringOf = kAutostartValue;
+        platform.registryInUse = &failing;
+        platform.boxes.answers = AllOk(false);
+        RunChecked(platform);
+        EXPECT_EQ(writable ? kDone : kDoneWithoutAutostart, platform.boxes.shown.back());
+        EXPECT_EQ(writable ? "\"" + kTarget + "\\Tolvek.exe\"" + std::string(1, '\0') : "<missing>",
+                  platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+        EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
+        std::string read;
+        EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read));
     }
 }
 
@@ -414,7 +455,7 @@ TEST(Setup, FailedRecordKeepsAHistoryThatWasNotCopiedThisRun) {
     RunChecked(platform);
     EXPECT_EQ(kRecordFailed, platform.boxes.shown.back());
     EXPECT_EQ("history v1", FileOf(platform, kRecorded + "\\History.txt"));
-    EXPECT_EQ("<missing>", FileOf(platform, kRecorded + "\\Tolvek.exe"));
+    EXPECT_EQ("tray program v2", FileOf(platform, kRecorded + "\\Tolvek.exe"));
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ Box Done(const std::string& directory) {
                 "\nDo whatever you wanna do with it...",
             kTitle, kOk};
 }
+const std::string kUserFolder = "C:\\Users\\me\\AppData\\Local\\Tolvek Diary";
 
 const std::string kInstalled = "D:\\Apps\\Tolvek Diary";
 const std::string kStart = "C:\\Start";  // where the uninstaller was started
@@ -38,12 +39,19 @@ public:
 
     int ShowMessage(const MessageBoxText& box) override { return boxes.Show(box, steps); }
     bool EnterDirectory(const std::string& directory) override {
-        return Step("cd " + directory, disk.Enter(directory));
+        return Step("cd " + directory, !unenterable.count(directory) && disk.Enter(directory));
     }
     bool RemoveFile(const std::string& path) override {
         const bool removed = Step("delete " + path, disk.Remove(path));
         if (afterDelete) afterDelete();
         return removed;
+    }
+    bool Exists(const std::string& path) override {
+        return !unenterable.count(path) ? disk.Exists(disk.Resolve(path)) : true;
+    }
+    bool PerUserDataDirectory(std::string& path) override {
+        path = kUserFolder;
+        return hasUserFolder;
     }
     bool IsTolvekRunning() override {
         steps.push_back("running?");
@@ -59,6 +67,8 @@ public:
     BoxScript boxes;
     std::vector<std::string> steps;
     bool tolvekRunning = false;
+    bool hasUserFolder = false;
+    std::set<std::string> unenterable;  // directories that exist but refuse this user
     std::function<void()> afterDelete;  // what happens elsewhere meanwhile
     FakeDisk disk;
     MemoryRegistry registry;
@@ -193,32 +203,95 @@ TEST(Uninstall, EveryRefusalLeavesTheInstallationWhole) {
     }
 }
 
-TEST(Uninstall, MissingTrayProgramCannotBeDeletedAndTheRecordStays) {
-    ScriptedUninstall platform;
-    Install(platform);
-    platform.disk.files.erase(kInstalled + "\\Tolvek.exe");
-    const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
-    for (int run = 0; run < 2; ++run) {
+// Whatever stops a run, a second run once the obstacle is gone finishes the removal.
+TEST(Uninstall, EveryFailingStepLeavesAStateASecondRunFinishes) {
+    struct Case {
+        const char* name;
+        std::function<void(ScriptedUninstall&, FailingRegistry&)> arrange, clear;
+        Box stoppedWith;
+    };
+    const Case cases[] = {
+        {"tray program running", [](ScriptedUninstall& p, FailingRegistry&) { p.tolvekRunning = true; },
+         [](ScriptedUninstall& p, FailingRegistry&) { p.tolvekRunning = false; }, kCannotDelete},
+        {"tray program file in use",
+         [](ScriptedUninstall& p, FailingRegistry&) { p.disk.inUse.insert(kInstalled + "\\Tolvek.exe"); },
+         [](ScriptedUninstall& p, FailingRegistry&) { p.disk.inUse.clear(); }, kCannotDelete},
+        {"directory refuses this user",
+         [](ScriptedUninstall& p, FailingRegistry&) { p.unenterable.insert(kInstalled); },
+         [](ScriptedUninstall& p, FailingRegistry&) { p.unenterable.clear(); }, kCannotDelete},
+        {"no right on the record", [](ScriptedUninstall& p, FailingRegistry&) { p.registry.denyWrites = true; },
+         [](ScriptedUninstall& p, FailingRegistry&) { p.registry.denyWrites = false; }, kRecordNotDeleted},
+        {"profile refuses the autostart",
+         [](ScriptedUninstall& p, FailingRegistry&) { p.registry.denyUserWrites = true; },
+         [](ScriptedUninstall& p, FailingRegistry&) { p.registry.denyUserWrites = false; }, kRecordNotDeleted},
+        {"record deletion fails after the files went",
+         [](ScriptedUninstall&, FailingRegistry& r) { r.failDeleteKey = true; },
+         [](ScriptedUninstall&, FailingRegistry& r) { r.failDeleteKey = false; }, kRecordNotDeleted},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedUninstall platform;
+        Install(platform);
+        platform.hasUserFolder = true;
+        FailingRegistry failing(platform.registry);
+        platform.registryInUse = &failing;
+        c.arrange(platform, failing);
         platform.boxes.answers = {kOkButton, kOkButton};
         RunChecked(platform);
+        EXPECT_EQ(c.stoppedWith, platform.boxes.shown.back());
+        std::string read;
+        EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read)) << "the record stays for the next run";
+
+        c.clear(platform, failing);
+        platform.boxes.answers = {kOkButton, kOkButton};
+        RunChecked(platform);
+        EXPECT_EQ(UninstalledText(kInstalled, kUserFolder), platform.boxes.shown.back().text);
+        EXPECT_FALSE(platform.registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+        EXPECT_EQ(kNoAutostart, platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+        EXPECT_FALSE(platform.disk.HasFile(kInstalled + "\\Tolvek.exe"));
+        EXPECT_TRUE(platform.disk.HasFile(kInstalled + "\\tolvek.dat"));
+        EXPECT_TRUE(platform.disk.HasFile(kStart + "\\Tolvek.exe")) << "nothing deleted elsewhere";
     }
-    EXPECT_EQ(std::vector<Box>({kConfirm, kCannotDelete, kConfirm, kCannotDelete}), platform.boxes.shown);
-    EXPECT_EQ(disk, platform.disk.Listing()) << "History.txt stays too";
-    EXPECT_EQ(record, RecordListing(platform.registry));
 }
 
-TEST(Uninstall, VanishedDirectoryNeverDeletesATrayProgramElsewhere) {
+TEST(Uninstall, GoneTrayProgramOrDirectoryDoesNotStopTheRemoval) {
+    for (const bool directoryGone : {false, true}) {
+        SCOPED_TRACE(directoryGone ? "directory gone" : "Tolvek.exe gone");
+        ScriptedUninstall platform;
+        Install(platform);
+        platform.disk.files.erase(kInstalled + "\\Tolvek.exe");
+        if (directoryGone) {
+            for (const char* name : {"Uninstall.exe", "History.txt", "tolvek.dat", "backup.dat", "CORRUPT_DATA.dat",
+                                     "my notes.txt"})
+                platform.disk.files.erase(kInstalled + "\\" + name);
+            platform.disk.directories.erase(kInstalled);
+        }
+        platform.boxes.answers = {kOkButton, kOkButton};
+        RunChecked(platform);
+        EXPECT_EQ(std::vector<Box>({kConfirm, Done(kInstalled)}), platform.boxes.shown);
+        EXPECT_FALSE(platform.registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
+        EXPECT_EQ(kNoAutostart, platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+        EXPECT_EQ("not ours", platform.disk.files[kStart + "\\Tolvek.exe"]) << "never a tray program elsewhere";
+    }
+}
+
+TEST(Uninstall, PerUserDefaultsGoAndTheUserFolderIsNamed) {
     ScriptedUninstall platform;
     Install(platform);
-    platform.disk.files.clear();
-    platform.disk.files[kStart + "\\Tolvek.exe"] = "not ours";
-    platform.disk.directories.erase(kInstalled);
-    const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
+    platform.hasUserFolder = true;
+    platform.registry.denyWrites = true;  // the user who accepted notes could not write the record
+    Note accepted;
+    accepted.advance = 2;
+    ASSERT_EQ(kErrorSuccess, WriteNoteDefaults(platform.registry, accepted));
+    platform.registry.denyWrites = false;
+    ASSERT_TRUE(platform.registry.HasKey(Hive::CurrentUser, kPerUserKeyPath));
     platform.boxes.answers = {kOkButton, kOkButton};
     RunChecked(platform);
-    EXPECT_EQ(std::vector<Box>({kConfirm, kCannotDelete}), platform.boxes.shown);
-    EXPECT_EQ(disk, platform.disk.Listing());
-    EXPECT_EQ(record, RecordListing(platform.registry));
+    EXPECT_EQ("Uninstallation successful!\n\nYour data files are stored in\nD:\\Apps\\Tolvek Diary\nand in\n" +
+                  kUserFolder + "\nDo whatever you wanna do with it...",
+              platform.boxes.shown.back().text);
+    EXPECT_FALSE(platform.registry.HasKey(Hive::CurrentUser, kPerUserKeyPath));
+    EXPECT_TRUE(platform.registry.HasKey(Hive::CurrentUser, "Software"));
 }
 
 TEST(Uninstall, RecordThatStillCannotBeDeletedIsToldInsteadOfSuccess) {

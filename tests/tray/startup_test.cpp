@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 #include "../core/diary_builders.h"
 #include "../core/memory_file_system.h"
@@ -33,7 +34,16 @@ public:
         return answer;
     }
     Registry& InstallRegistry() override { return registry; }
-    void EnterDirectory(const std::string& directory) override { steps.push_back("cd:" + directory); }
+    long EnterDirectory(const std::string& directory) override {
+        steps.push_back("cd:" + directory);
+        return missingDirectory ? 3 : 0;  // ERROR_PATH_NOT_FOUND
+    }
+    bool WritingRefusedHere() override { return writingRefused; }
+    bool EnterUserDataFolder(std::string& path) override {
+        steps.push_back("userfolder");
+        path = "C:\\Users\\me\\AppData\\Local\\Tolvek Diary";
+        return userFolderAvailable;
+    }
     void PrepareControls() override { steps.push_back("controls"); }
     FileSystem& Files() override { return disk; }
     void LoadTexts() override { steps.push_back("texts:" + std::to_string(languageIndex)); }
@@ -48,6 +58,9 @@ public:
     }
 
     bool otherCopyRunning = false;
+    bool missingDirectory = false;
+    bool writingRefused = false;
+    bool userFolderAvailable = true;
     std::deque<int> answers;
     std::vector<std::string> steps, titles;
     std::vector<unsigned> styles;
@@ -177,6 +190,161 @@ TEST_F(StartupTest, FailedSaveIsToldOnceUntilASaveSucceeds) {
     ReportSave(false, show);
     EXPECT_EQ(2u, platform.titles.size());
     EXPECT_EQ("box:" + std::string(kSaveFailed.text), platform.steps.back());
+}
+
+// Where a damaged file cannot be set aside the user is told the truth once and nothing is
+// lost or looped over; where only the move fails, a whole copy stands in for it.
+TEST_F(StartupTest, CorruptFileThatCannotBeMovedIsKeptAndToldOnce) {
+    struct Case {
+        const char* name;
+        std::function<void(MemoryFileSystem&)> arrange;
+        bool setAside;  // the damaged file ends up only under the corrupt-file name
+    };
+    const Case cases[] = {
+        {"corrupt-file name read-only or a directory", [](MemoryFileSystem& d) { d.locked.insert(kCorruptFileName); },
+         false},
+        {"data file held by another program", [](MemoryFileSystem& d) { d.locked.insert(kDataFileName); }, false},
+        {"one move fails, the copy works", [](MemoryFileSystem& d) { d.failing = FileStep::Replace; }, true},
+    };
+    const Bytes damaged = DiaryFile({MakeNote(0, 1, 1)}, 0, 3, 4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPlatform fresh;
+        WriteInstallationRecord(fresh.registry, "C:\\Tolvek");
+        fresh.disk.Put(kDataFileName, damaged);
+        fresh.disk.Put(kBackupFileName, DiaryFile({MakeNote(0, 1, 1, 0, 0, "saved")}));
+        c.arrange(fresh.disk);
+        fresh.answers = {kAnswerOk, kAnswerYes};
+        EXPECT_EQ(0, RunTolvek(fresh));
+        if (c.setAside) {
+            EXPECT_EQ("box:" + std::string(kCorruptDataFile.text), fresh.steps.at(3));
+            EXPECT_FALSE(fresh.disk.Has(kDataFileName) && fresh.disk.Get(kDataFileName) == damaged);
+            EXPECT_EQ(damaged, fresh.disk.Get(kCorruptFileName));
+            ASSERT_NE(nullptr, noteStore);
+            EXPECT_EQ("saved", NoteText(noteStore->At(0)));
+            delete noteStore;
+            noteStore = nullptr;
+            continue;
+        }
+        ASSERT_EQ(4u, fresh.steps.size()) << "one box, then the end";
+        EXPECT_EQ("box:The data file is corrupt!\n\nIt could not be moved aside, so it has been kept as it is:\n"
+                  "C:\\Tolvek\\tolvek.dat\n\nPlease move it away (or close the program that holds it), "
+                  "then start Tolvek again.",
+                  fresh.steps[3]);
+        EXPECT_EQ(kIconWarning | kBoxOk, fresh.styles.at(0));
+        EXPECT_EQ(damaged, fresh.disk.Get(kDataFileName)) << "kept where it was";
+        EXPECT_EQ(nullptr, noteStore);
+    }
+}
+
+TEST_F(StartupTest, RecordedDirectoryThatCannotBeEnteredIsNotAnInstallation) {
+    platform.missingDirectory = true;
+    platform.answers = {kAnswerOk};
+    EXPECT_EQ(0, RunTolvek(platform));
+    EXPECT_EQ(std::vector<std::string>({"lock", "cd:C:\\Tolvek",
+                                        "box:Tolvek Diary is not properly installed. Please reinstall.3"}),
+              platform.steps);
+    EXPECT_EQ("Error", platform.titles.at(0));
+    EXPECT_TRUE(platform.disk.Names().empty()) << "no diary created wherever the program stood";
+}
+
+TEST_F(StartupTest, BackupThatCannotBeRestoredOrDeletedOffersAWayOut) {
+    for (const bool restore : {true, false}) {
+        SCOPED_TRACE(restore ? "restore" : "start empty");
+        ScriptedPlatform fresh;
+        WriteInstallationRecord(fresh.registry, "C:\\Tolvek");
+        fresh.disk.Put(kBackupFileName, DiaryFile({MakeNote(0, 1, 1)}));
+        fresh.disk.locked = {restore ? kDataFileName : kBackupFileName};
+        fresh.answers = {restore ? kAnswerYes : kAnswerNo, kAnswerCancel};
+        EXPECT_EQ(0, RunTolvek(fresh));
+        EXPECT_EQ("box:" + std::string(kCannotCreateDataFile.text), fresh.steps.back());
+        EXPECT_EQ(2u, fresh.titles.size());
+        EXPECT_EQ(nullptr, noteStore);
+    }
+}
+
+// A user who may not write the installation directory keeps the diary in a folder of
+// their own; the diary already in the installation directory comes along on first use.
+TEST_F(StartupTest, RefusedInstallationDirectoryMovesTheDiaryToTheUserFolderOnce) {
+    const Bytes earlier = DiaryFile({MakeNote(0, 1, 1, 0, 0, "earlier")}, 1, 6);
+    const Bytes earlierBackup = DiaryFile({}, 1, 7);
+    platform.writingRefused = true;
+    platform.disk.Put("C:\\Tolvek\\tolvek.dat", earlier);
+    platform.disk.Put("C:\\Tolvek\\backup.dat", earlierBackup);
+    EXPECT_EQ(0, RunTolvek(platform));
+    EXPECT_EQ("userfolder", platform.steps.at(2));
+    ASSERT_NE(nullptr, noteStore);
+    EXPECT_EQ("earlier", NoteText(noteStore->At(0)));
+    EXPECT_EQ(1, languageIndex);
+    EXPECT_EQ(earlier, platform.disk.Get("C:\\Tolvek\\tolvek.dat")) << "the originals stay";
+    EXPECT_EQ(earlierBackup, platform.disk.Get("C:\\Tolvek\\backup.dat"));
+
+    // Used once, the folder's own diary is never overwritten from the installation directory.
+    noteStore->Add(MakeNote(0, 2, 2, 0, 0, "later"));
+    delete noteStore;
+    noteStore = nullptr;
+    EXPECT_EQ(0, RunTolvek(platform));
+    ASSERT_NE(nullptr, noteStore);
+    EXPECT_EQ(2u, noteStore->Count());
+}
+
+TEST_F(StartupTest, EveryFailedCarryOverLeavesTheFolderUnusedAndOffersRetry) {
+    // How a copy fails: any step of the diary's copy, or the backup's copy after the diary's.
+    struct Case {
+        const char* name;
+        FileStep failing;
+        const char* locked;
+    };
+    const Case cases[] = {
+        {"diary create", FileStep::Create, ""},     {"diary write", FileStep::Write, ""},
+        {"diary short write", FileStep::ShortWrite, ""}, {"diary flush", FileStep::Flush, ""},
+        {"diary close", FileStep::Close, ""},       {"diary replace", FileStep::Replace, ""},
+        {"backup create", FileStep::None, "backup.dat.new"}, {"backup replace", FileStep::None, "backup.dat"},
+    };
+    const Bytes earlier = DiaryFile({MakeNote(0, 1, 1, 0, 0, "earlier")});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPlatform fresh;
+        WriteInstallationRecord(fresh.registry, "C:\\Tolvek");
+        fresh.writingRefused = true;
+        fresh.disk.Put("C:\\Tolvek\\tolvek.dat", earlier);
+        fresh.disk.Put("C:\\Tolvek\\backup.dat", earlier);
+        fresh.disk.failing = c.failing;
+        if (*c.locked) fresh.disk.locked.insert(c.locked);
+        fresh.answers = {kAnswerCancel};
+        EXPECT_EQ(0, RunTolvek(fresh));
+        EXPECT_EQ(std::vector<std::string>({"lock", "cd:C:\\Tolvek", "userfolder",
+                                            "box:" + std::string(kCannotCreateDataFile.text)}),
+                  fresh.steps);
+        EXPECT_FALSE(fresh.disk.Has(kDataFileName));
+        EXPECT_FALSE(fresh.disk.Has(kBackupFileName));
+        EXPECT_EQ(earlier, fresh.disk.Get("C:\\Tolvek\\tolvek.dat"));
+        EXPECT_EQ(earlier, fresh.disk.Get("C:\\Tolvek\\backup.dat"));
+        EXPECT_EQ(nullptr, noteStore);
+    }
+    // Retry after a failed copy carries the diary over.
+    platform.writingRefused = true;
+    platform.disk.Put("C:\\Tolvek\\tolvek.dat", earlier);
+    platform.disk.failing = FileStep::Create;
+    platform.answers = {kAnswerRetry};
+    EXPECT_EQ(0, RunTolvek(platform));
+    ASSERT_NE(nullptr, noteStore);
+    EXPECT_EQ("earlier", NoteText(noteStore->At(0)));
+}
+
+TEST_F(StartupTest, WritableInstallationDirectoryKeepsTheDataAndAMissingUserFolderChangesNothing) {
+    for (const bool refused : {false, true}) {
+        ScriptedPlatform fresh;
+        WriteInstallationRecord(fresh.registry, "C:\\Tolvek");
+        fresh.writingRefused = refused;
+        fresh.userFolderAvailable = false;
+        fresh.disk.Put(kDataFileName, DiaryFile({MakeNote(0, 1, 1)}));
+        EXPECT_EQ(0, RunTolvek(fresh));
+        EXPECT_EQ(refused ? "userfolder" : "controls", fresh.steps.at(2));
+        ASSERT_NE(nullptr, noteStore);
+        delete noteStore;
+        noteStore = nullptr;
+    }
 }
 
 }  // namespace

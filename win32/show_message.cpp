@@ -1,0 +1,5 @@
+#include "show_message.h"
+
+#include <windows.h>
+
+int ShowFixedMessageBox(const MessageBoxText& box) { return MessageBoxA(nullptr, box.text, box.title, box.style); }
