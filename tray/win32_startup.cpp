@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "date_rules.h"
 #include "main_window.h"
@@ -53,8 +54,10 @@ long Win32StartupPlatform::EnterDirectory(const std::string& directory) {
 }
 
 bool Win32StartupPlatform::WritingRefusedHere() {
-    // The name of the save's own temporary file, gone again when the probe is closed.
-    const HANDLE probe = CreateFileA("tolvek.dat.new", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // A name of this process's own, gone again when the probe is closed: the data files'
+    // names may be taken by anything (a folder of that name must not count as a refusal).
+    const std::string name = "~tolvek-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    const HANDLE probe = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (probe != INVALID_HANDLE_VALUE) {
         CloseHandle(probe);

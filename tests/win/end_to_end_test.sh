@@ -47,7 +47,11 @@ wait $setup && code=0 || code=$? ; check "Setup exit code" 0 "$code"
 install_dir=$(WINEPREFIX="$prefix" "$wine" winepath -u "$install_win" 2>/dev/null | tr -d '\r')
 check "installed files" "History.txt Tolvek.exe Uninstall.exe" "$(ls "$install_dir" | tr '\n' ' ' | sed 's/ $//')"
 check "record Path" "$install_win" "$(reg_value "$record" Path)"
-check "record UninstallString" "$install_win\\Uninstall.exe" "$(reg_value "$record" UninstallString)"
+check "record UninstallString, quoted" "\"$install_win\\Uninstall.exe\"" "$(reg_value "$record" UninstallString)"
+check "list entry" "$install_win\\Tolvek.exe|1.1|the Tolvek team|$install_win|0x1|0x1" \
+    "$(for v in DisplayIcon DisplayVersion Publisher InstallLocation NoModify NoRepair; do reg_value "$record" $v; done | paste -sd'|')"
+size_kib=$(reg_value "$record" EstimatedSize)
+check "list entry size in KiB" "$(( ($(cat "$install_dir"/*.exe "$install_dir"/History.txt | wc -c) + 1023) / 1024 ))" "$((size_kib))"
 check "record DisplayName" "Tolvek Diary" "$(reg_value "$record" DisplayName)"
 check "autostart" "\"$install_win\\Tolvek.exe\"" "$(reg_value "$run_key" TolvekDiary)"
 

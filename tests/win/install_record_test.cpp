@@ -35,8 +35,15 @@ TEST_F(RealRegistryTest, RecordAndAutostartHaveTheirExactTypesAndTexts) {
     DWORD type = 0;
     EXPECT_EQ(directory + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Path", type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(directory + "\\Uninstall.exe" + '\0',
+    EXPECT_EQ("\"" + directory + "\\Uninstall.exe\"" + '\0',
               ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "UninstallString", type));
+    // The list of installed programs' numbers are REG_DWORD, 4 bytes.
+    for (const char* name : {"EstimatedSize", "NoModify", "NoRepair"}) {
+        const std::string value = ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, name, type);
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type) << name;
+        EXPECT_EQ(4u, value.size()) << name;
+    }
+    EXPECT_EQ(std::string("the Tolvek team") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Publisher", type));
     EXPECT_EQ(std::string("Tolvek Diary") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayName", type));
     EXPECT_EQ("\"" + directory + "\\Tolvek.exe\"" + '\0',
               ReadString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary", type));
@@ -92,12 +99,33 @@ TEST_F(RealRegistryTest, DefaultsFollowTheLastAcceptedNoteOnlyAsAPair) {
     EXPECT_EQ(2, fresh.advance);
 }
 
-TEST_F(RealRegistryTest, DefaultsAreNotWrittenWithoutARecord) {
+TEST_F(RealRegistryTest, DefaultsWithoutAWritableRecordGoToTheUserKeyAndGoWithIt) {
     Note accepted;
     accepted.advance = 4;
-    EXPECT_EQ(kErrorFileNotFound, WriteNoteDefaults(registry, accepted));
+    accepted.period = 1;
+    EXPECT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
     HKEY key = nullptr;
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_READ, &key));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_READ, &key))
+        << "the record is never created";
+    DWORD type = 0;
+    EXPECT_EQ(std::string("\4\0\0\0", 4), ReadString(HKEY_CURRENT_USER, "Software\\Tolvek Diary", "DefNoteAdvance", type));
+    Note fresh;
+    ReadNoteDefaults(registry, fresh);
+    EXPECT_EQ(4, fresh.advance);
+    EXPECT_EQ(1, fresh.period);
+    EXPECT_EQ(kErrorSuccess, RemovePerUserSettings(registry));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tolvek Diary", 0, KEY_READ, &key));
+}
+
+TEST_F(RealRegistryTest, AutostartCreatesAMissingRunKey) {
+    HKEY parent = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion", 0,
+                                           KEY_ALL_ACCESS, &parent));
+    RegDeleteKeyA(parent, "run");
+    RegCloseKey(parent);
+    ASSERT_EQ(kErrorSuccess, AddAutostart(registry, "C:\\T"));
+    DWORD type = 0;
+    EXPECT_EQ(std::string("\"C:\\T\\Tolvek.exe\"") + '\0', ReadString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary", type));
 }
 
 }  // namespace

@@ -255,7 +255,15 @@ TEST_F(SetupTest, FreshInstallationThroughTheFolderBrowser) {
     EXPECT_EQ("history v2", File("History.txt"));
     const std::string nul(1, '\0');
     EXPECT_EQ(target + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Path"));
-    EXPECT_EQ(target + "\\Uninstall.exe" + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "UninstallString"));
+    EXPECT_EQ("\"" + target + "\\Uninstall.exe\"" + nul,
+              StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "UninstallString"));
+    EXPECT_EQ(target + "\\Tolvek.exe" + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayIcon"));
+    EXPECT_EQ(target + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "InstallLocation"));
+    EXPECT_EQ("1.1" + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayVersion"));
+    DWORD kib = 0, length = sizeof kib;
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_LOCAL_MACHINE, kRecordKeyPath, "EstimatedSize", RRF_RT_REG_DWORD,
+                                          nullptr, &kib, &length));
+    EXPECT_EQ(1u, kib) << "39 bytes of installed files, rounded up";
     EXPECT_EQ("Tolvek Diary" + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayName"));
     EXPECT_EQ("\"" + target + "\\Tolvek.exe\"" + nul, StoredString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary"));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "program_fixture.h"
+#include "single_instance.h"
 
 namespace {
 
@@ -22,6 +23,34 @@ TEST_F(TrayProgramTest, SecondCopyIsToldAndStops) {
     EXPECT_EQ(nullptr, mainWindow);
 }
 
+// A copy run by another account may hold a mutex this user cannot open: that is a
+// running copy too, for the tray program, the installer and the uninstaller alike.
+TEST_F(TrayProgramTest, MutexThatCannotBeOpenedMeansTolvekRuns) {
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    ACL emptyAcl;  // no entry: nobody may open it
+    InitializeAcl(&emptyAcl, sizeof emptyAcl, ACL_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, &emptyAcl, FALSE);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    EXPECT_FALSE(IsTolvekRunning());
+    const HANDLE other = CreateMutexA(&attributes, TRUE, "TolvekDiaryMutex");
+    ASSERT_NE(nullptr, other);
+    const HANDLE opened = OpenMutexA(SYNCHRONIZE, FALSE, "TolvekDiaryMutex");
+    if (opened) {
+        // Wine checks no access lists, so it cannot show the refusal Windows gives here.
+        CloseHandle(opened);
+        CloseHandle(other);
+        GTEST_SKIP() << "the system opened a mutex whose access list refuses everybody";
+    }
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(IsTolvekRunning());
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+    CloseHandle(other);
+    ASSERT_EQ(1u, robot.Opened().size());
+    EXPECT_EQ(L"Tolvek is already running", robot.Opened()[0].text);
+}
+
 TEST_F(TrayProgramTest, MissingPathOrOverlongPathStopsWithTheErrorCode) {
     HKEY record = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRecordKeyPath, 0, KEY_SET_VALUE, &record));
@@ -34,10 +63,17 @@ TEST_F(TrayProgramTest, MissingPathOrOverlongPathStopsWithTheErrorCode) {
     robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
     EXPECT_EQ(0, Run());
 
-    ASSERT_EQ(2u, robot.Opened().size());
+    // A recorded directory that is gone is no installation: nothing is created elsewhere.
+    ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(SystemRegistry(), directory + "\\gone"));
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+
+    ASSERT_EQ(3u, robot.Opened().size());
     EXPECT_EQ(L"Error", robot.Opened()[0].title);
     EXPECT_EQ(L"Tolvek Diary is not properly installed. Please reinstall.2", robot.Opened()[0].text);
     EXPECT_EQ(L"Tolvek Diary is not properly installed. Please reinstall.234", robot.Opened()[1].text);
+    EXPECT_EQ(L"Tolvek Diary is not properly installed. Please reinstall.2", robot.Opened()[2].text);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("tolvek.dat")) << "no diary where the program stood";
 }
 
 TEST_F(TrayProgramTest, StartsInTheStoredLanguageSwitchesAndShutsDownSavingIt) {
@@ -220,6 +256,39 @@ TEST_F(TrayProgramTest, FailedSaveAtShutDownIsToldAndTheFileKept) {
     EXPECT_EQ(Widen(kSaveFailed.text), robot.Opened()[0].text);
     EXPECT_EQ(original, File("tolvek.dat"));
     EXPECT_EQ("", File("tolvek.dat.new")) << "no temporary file is left";
+}
+
+TEST_F(TrayProgramTest, CorruptFileThatCannotBeSetAsideIsKeptAndToldOnce) {
+    const std::string damaged = DiaryBytes({"lost?"}, 0, 5).substr(0, 100);
+    WriteFileBytes(directory + "\\tolvek.dat", damaged);
+    ASSERT_TRUE(CreateDirectoryA((directory + "\\CORRUPT_DATA.dat").c_str(), nullptr));
+    robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
+    EXPECT_EQ(0, Run());
+    RemoveDirectoryA((directory + "\\CORRUPT_DATA.dat").c_str());
+    ASSERT_EQ(1u, robot.Opened().size()) << "told once, never looped";
+    EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
+    EXPECT_EQ(Widen("The data file is corrupt!\n\nIt could not be moved aside, so it has been kept as it is:\n" +
+                    directory + "\\tolvek.dat\n\nPlease move it away (or close the program that holds it), "
+                    "then start Tolvek again."),
+              robot.Opened()[0].text);
+    EXPECT_EQ(damaged, File("tolvek.dat"));
+    EXPECT_EQ(nullptr, mainWindow);
+}
+
+BOOL WINAPI BrokenGetMessage(LPMSG, HWND, UINT, UINT) { return -1; }
+
+TEST_F(TrayProgramTest, FailingMessageLoopSavesAndEndsWithZero) {
+    ASSERT_TRUE(SetCurrentDirectoryA(directory.c_str()));
+    WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"kept"}, 0));
+    noteStore = new NoteStore(DiskFileSystem());
+    ASSERT_EQ(LoadOk, noteStore->Result());
+    languageIndex = 2;  // a change not yet saved
+    instanceMutex = TakeInstanceMutex();
+    CreateMainWindow();
+    EXPECT_EQ(0, PumpMessages(BrokenGetMessage));
+    EXPECT_EQ(nullptr, noteStore) << "shut down";
+    EXPECT_EQ(2, StoredLanguage(File("tolvek.dat"))) << "saved";
+    EXPECT_EQ(1u, NotesOf(File("tolvek.dat")).size());
 }
 
 }  // namespace
