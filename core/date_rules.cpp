@@ -88,15 +88,7 @@ ResolvedDate ResolveAgainst(const Today& today, int32_t day, int32_t month, int3
     return date;
 }
 
-void NextOccurrence(int32_t& day, int32_t& month, int32_t& year) {
-    const ResolvedDate date = ResolveAgainst(ReadToday(), day, month, year);
-    // Only open parts change, and they take values near today's, so they fit.
-    month = static_cast<int32_t>(date.month);
-    year = static_cast<int32_t>(date.year);
-}
-
-bool OccursNoLaterThan(const Note& existing, const Note& newNote) {
-    const Today today = ReadToday();
+bool OccursNoLaterThan(const Today& today, const Note& existing, const Note& newNote) {
     return IsOnOrBefore(ResolveAgainst(today, existing.day, existing.month, existing.year),
                         ResolveAgainst(today, newNote.day, newNote.month, newNote.year));
 }

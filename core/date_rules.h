@@ -30,11 +30,12 @@ struct ResolvedDate {
 // 1 until the start-up reminder passes have ended, then 0.
 extern int isStartupPass;
 
-// Fills the open parts (0) of a note's date in place; the day is never written.
-void NextOccurrence(int32_t& day, int32_t& month, int32_t& year);
+// A note's next occurrence: its open parts (0) filled with the earliest date not before
+// today; the day stays as stored.
 ResolvedDate ResolveAgainst(const Today& today, int32_t day, int32_t month, int32_t year);
 
-bool OccursNoLaterThan(const Note& existing, const Note& newNote);
+// Whether `existing` occurs on or before `newNote`, both resolved against one `today`.
+bool OccursNoLaterThan(const Today& today, const Note& existing, const Note& newNote);
 bool IsObsolete(const Note& note);
 bool IsDue(const Note& note);
 int WeekdayOf(int32_t day, int32_t month, int32_t year);

@@ -60,12 +60,8 @@ bool NoteStore::Find(NoteId id, uint32_t& position) const {
 NoteId NoteStore::Insert(const Note& note) {
     // One reading of today for the whole walk, so a walk across midnight stays consistent.
     const Today today = ReadToday();
-    const ResolvedDate key = ResolveAgainst(today, note.day, note.month, note.year);
     auto place = entries_.begin();
-    while (place != entries_.end() &&
-           IsOnOrBefore(ResolveAgainst(today, place->note.day, place->note.month, place->note.year),
-                        key))
-        ++place;
+    while (place != entries_.end() && OccursNoLaterThan(today, place->note, note)) ++place;
     const NoteId id = ++lastId_;
     entries_.insert(place, StoredNote{id, note});
     return id;
@@ -80,12 +76,6 @@ bool NoteStore::Add(const Note& note, NoteId* id) {
 bool NoteStore::RemoveAt(uint32_t position) {
     entries_.erase(entries_.begin() + position);
     return Save();
-}
-
-bool NoteStore::Remove(NoteId id) {
-    uint32_t position = 0;
-    if (!Find(id, position)) return true;
-    return RemoveAt(position);
 }
 
 bool NoteStore::Replace(NoteId id, const Note& note, NoteId* newId) {

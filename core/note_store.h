@@ -37,8 +37,6 @@ public:
     bool Add(const Note& note, NoteId* id = nullptr);
     // Removes the note, then saves; gives whether the save succeeded.
     bool RemoveAt(uint32_t position);
-    // Removes the note if it is still stored, then saves. False only when a save failed.
-    bool Remove(NoteId id);
     // Puts `note` in place of the stored note `id` at its ordered place, in one save; when
     // that note is gone meanwhile, adds `note`. Gives the save's result.
     bool Replace(NoteId id, const Note& note, NoteId* newId = nullptr);

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""Writes the tray program's six text resources into tray/resources/.
+"""Writes the tray program's six text resources into tray/resources/ and the names of
+the table's entries into tray/ui_text_entries.h.
 
 The texts live here as Unicode; the program embeds the generated files, which are
 Windows-1250 with CR LF line ends, byte for byte. Run it after changing a text:
 
     python3 scripts/make-text-tables.py           # rewrite the files
     python3 scripts/make-text-tables.py --check   # fail if a file is out of date
+
+The host build runs the check as a test.
 """
 
 import pathlib
@@ -30,61 +33,61 @@ def title(name, spaces, language):
     return name + " " * spaces + CREDIT[language]
 
 
-# One row per table entry: (English, Czech, Slovak).
+# One row per table entry: (name in the code, English, Czech, Slovak).
 ENTRIES = [
-    ("The Tolvek Diary", "Kvorlík Tolvek", "Kvorlík Tolvek"),  # 0
-    (title("The Tolvek Diary v1.1", 93, "en"),
+    ("TrayTip", "The Tolvek Diary", "Kvorlík Tolvek", "Kvorlík Tolvek"),  # 0
+    ("MainTitle", title("The Tolvek Diary v1.1", 93, "en"),
      title("Kvorlík Tolvek v1.1", 91, "cs"),
      title("Kvorlík Tolvek v1.1", 92, "sk")),  # 1
-    ("Date", "Datum", "Dátum"),  # 2
-    ("Text", "Text", "Text"),  # 3
-    ("Reminder", "Buzerace", "Buzerácia"),  # 4
-    ("Add to Diary", "Přidat do Kvorlíku", "Pridať do Kvorlíku"),  # 5
-    ("Add", "Přidat", "Pridať"),  # 6
-    ("Modify", "Změnit", "Zmeniť"),  # 7
-    ("Remove", "Smazat", "Zmazať"),  # 8
-    ("Close", "Zavřít", "Zatvoriť"),  # 9
-    ("Accept", "Uložit", "Uložiť"),  # 10
-    ("Cancel", "Zrušit", "Zrušiť"),  # 11
-    ("Yes", "Jo", "Áno"),  # 12
-    ("No", "Ne", "Nie"),  # 13
-    ("Restore", "Ukázat", "Ukázať"),  # 14
-    ("Shut down", "Vypnout", "Vypnúť"),  # 15
-    ("Every month", "Každý měsíc", "Každý mesiac"),  # 16
-    ("January", "Leden", "Január"),  # 17
-    ("February", "Únor", "Február"),  # 18
-    ("March", "Březen", "Marec"),  # 19
-    ("April", "Duben", "Apríl"),  # 20
-    ("May", "Květen", "Máj"),  # 21
-    ("June", "Červen", "Jún"),  # 22
-    ("July", "Červenec", "Júl"),  # 23
-    ("August", "Srpen", "August"),  # 24
-    ("September", "Září", "September"),  # 25
-    ("October", "Říjen", "Október"),  # 26
-    ("November", "Listopad", "November"),  # 27
-    ("December", "Prosinec", "December"),  # 28
-    ("Every year", "Každý rok", "Každý rok"),  # 29
-    ("A month in advance", "Měsíc dopředu", "Mesiac dopredu"),  # 30
-    ("A week in advance", "Týden dopředu", "Týždeň dopredu"),  # 31
-    ("3 days in advance", "3 dni dopředu", "3 dni dopredu"),  # 32
-    ("A day in advance", "Den dopředu", "Deň dopredu"),  # 33
-    ("That day", "Ten den", "Ten deň"),  # 34
-    ("every monday", "každé pondělí", "každý pondelok"),  # 35
-    ("on startup", "vždy při startu", "vždy pri štarte"),  # 36
-    ("once an hour", "každou celou hodinu", "každú celú hodinu"),  # 37
-    (" " * 12 + "Really remove that note?", "Opravdu chces ten záznam vymazat?", "Naozaj chceš ten záznam vymazať?"),  # 38
-    ("Tolvek:", "Kvorlík:", "Kvorlík:"),  # 39
-    ("The following note has become obsolete:", "Následující záznam se již nikdy nezobrazí:", "Nasledujúci záznam sa už nikdy nezobrazí:"),  # 40
-    ("May I remove it from the diary?", "Mohu ho smazat ze seznamu?", " " * 5 + "Môžem ho vymazať?"),  # 41
-    ("Tolvek diary reminder:", "Kvorlík hlásí:", "Kvorlík hlási:"),  # 42
-    ("Thanks", "Děkuji", "Ďakujem"),  # 43
-    ("Sunday", "Neděle", "Nedeľa"),  # 44
-    ("Monday", "Pondělí", "Pondelok"),  # 45
-    ("Tuesday", "Úterí", "Utorok"),  # 46
-    ("Wednesday", "Středa", "Streda"),  # 47
-    ("Thursday", "Čtvrtek", "Štvrtok"),  # 48
-    ("Friday", "Pátek", "Piatok"),  # 49
-    ("Saturday", "Sobota", "Sobota"),  # 50
+    ("DateLabel", "Date", "Datum", "Dátum"),  # 2
+    ("TextLabel", "Text", "Text", "Text"),  # 3
+    ("ReminderLabel", "Reminder", "Buzerace", "Buzerácia"),  # 4
+    ("EditorTitle", "Add to Diary", "Přidat do Kvorlíku", "Pridať do Kvorlíku"),  # 5
+    ("Add", "Add", "Přidat", "Pridať"),  # 6
+    ("Modify", "Modify", "Změnit", "Zmeniť"),  # 7
+    ("Remove", "Remove", "Smazat", "Zmazať"),  # 8
+    ("Close", "Close", "Zavřít", "Zatvoriť"),  # 9
+    ("Accept", "Accept", "Uložit", "Uložiť"),  # 10
+    ("Cancel", "Cancel", "Zrušit", "Zrušiť"),  # 11
+    ("Yes", "Yes", "Jo", "Áno"),  # 12
+    ("No", "No", "Ne", "Nie"),  # 13
+    ("Restore", "Restore", "Ukázat", "Ukázať"),  # 14
+    ("ShutDown", "Shut down", "Vypnout", "Vypnúť"),  # 15
+    ("EveryMonth", "Every month", "Každý měsíc", "Každý mesiac"),  # 16
+    ("January", "January", "Leden", "Január"),  # 17
+    ("February", "February", "Únor", "Február"),  # 18
+    ("March", "March", "Březen", "Marec"),  # 19
+    ("April", "April", "Duben", "Apríl"),  # 20
+    ("May", "May", "Květen", "Máj"),  # 21
+    ("June", "June", "Červen", "Jún"),  # 22
+    ("July", "July", "Červenec", "Júl"),  # 23
+    ("August", "August", "Srpen", "August"),  # 24
+    ("September", "September", "Září", "September"),  # 25
+    ("October", "October", "Říjen", "Október"),  # 26
+    ("November", "November", "Listopad", "November"),  # 27
+    ("December", "December", "Prosinec", "December"),  # 28
+    ("EveryYear", "Every year", "Každý rok", "Každý rok"),  # 29
+    ("AdvanceMonth", "A month in advance", "Měsíc dopředu", "Mesiac dopredu"),  # 30
+    ("AdvanceWeek", "A week in advance", "Týden dopředu", "Týždeň dopredu"),  # 31
+    ("AdvanceThreeDays", "3 days in advance", "3 dni dopředu", "3 dni dopredu"),  # 32
+    ("AdvanceDay", "A day in advance", "Den dopředu", "Deň dopredu"),  # 33
+    ("AdvanceSameDay", "That day", "Ten den", "Ten deň"),  # 34
+    ("PeriodMonday", "every monday", "každé pondělí", "každý pondelok"),  # 35
+    ("PeriodStartup", "on startup", "vždy při startu", "vždy pri štarte"),  # 36
+    ("PeriodHourly", "once an hour", "každou celou hodinu", "každú celú hodinu"),  # 37
+    ("RemoveQuestion", " " * 12 + "Really remove that note?", "Opravdu chces ten záznam vymazat?", "Naozaj chceš ten záznam vymazať?"),  # 38
+    ("ReminderTitle", "Tolvek:", "Kvorlík:", "Kvorlík:"),  # 39
+    ("ObsoleteHeading", "The following note has become obsolete:", "Následující záznam se již nikdy nezobrazí:", "Nasledujúci záznam sa už nikdy nezobrazí:"),  # 40
+    ("ObsoleteQuestion", "May I remove it from the diary?", "Mohu ho smazat ze seznamu?", " " * 5 + "Môžem ho vymazať?"),  # 41
+    ("ReminderHeading", "Tolvek diary reminder:", "Kvorlík hlásí:", "Kvorlík hlási:"),  # 42
+    ("Thanks", "Thanks", "Děkuji", "Ďakujem"),  # 43
+    ("Sunday", "Sunday", "Neděle", "Nedeľa"),  # 44
+    ("Monday", "Monday", "Pondělí", "Pondelok"),  # 45
+    ("Tuesday", "Tuesday", "Úterí", "Utorok"),  # 46
+    ("Wednesday", "Wednesday", "Středa", "Streda"),  # 47
+    ("Thursday", "Thursday", "Čtvrtek", "Štvrtok"),  # 48
+    ("Friday", "Friday", "Pátek", "Piatok"),  # 49
+    ("Saturday", "Saturday", "Sobota", "Sobota"),  # 50
 ]
 
 ABOUT_TITLE = {
@@ -119,6 +122,16 @@ ABOUT_BODY = {
     ),
 }
 
+# Runs of entries that the code indexes by a stored value: (name, first entry, length).
+RANGES = [
+    ("MonthList", "EveryMonth", 13),   # the editor's month list: "Every month", then the months
+    ("Advance", "AdvanceMonth", 5),    # a note's advance 0 to 4
+    ("Period", "PeriodMonday", 3),     # a note's period 0 to 2
+    ("Weekday", "Sunday", 7),          # weekday 0 (Sunday) to 6
+]
+
+HEADER = "ui_text_entries.h"
+
 # File names follow the resource numbers the program loads them under.
 TABLE_FILES = {"en": "text_en.txt", "cs": "text_cs.txt", "sk": "text_sk.txt"}   # 110, 109, 111
 ABOUT_FILES = {"en": "about_en.txt", "cs": "about_cs.txt", "sk": "about_sk.txt"}  # 112, 114, 113
@@ -141,7 +154,7 @@ def table_bytes(language):
         sys.exit(f"the table has {len(ENTRIES)} entries, not {TABLE_LINES}")
     out = b""
     for number, row in enumerate(ENTRIES):
-        line = encode(row[column], f"{language} entry {number}")
+        line = encode(row[1 + column], f"{language} entry {number}")
         if len(line) > LINE_LIMIT:
             sys.exit(f"{language} entry {number}: {len(line)} bytes, over {LINE_LIMIT}")
         out += line + CRLF.encode("ascii")
@@ -156,6 +169,37 @@ def about_bytes(language):
     return CRLF.encode("ascii").join(encoded)
 
 
+def header_text():
+    names = [row[0] for row in ENTRIES]
+    if len(set(names)) != len(names):
+        sys.exit("two entries share a name")
+    out = [
+        "// Generated by scripts/make-text-tables.py from its table of texts; edit that, then run it.",
+        "// The entries of a text table by name: the value is the entry's line in the table.",
+        "#pragma once",
+        "",
+        f"constexpr int kUiTextCount = {TABLE_LINES};",
+        "",
+        "enum class Txt : int {",
+    ]
+    for number, row in enumerate(ENTRIES):
+        out.append(f"    {row[0]} = {number},  // {describe(row[1])}")
+    out.append("};")
+    out.append("")
+    out.append("// Runs of entries indexed by a stored value, each from its first entry on.")
+    for name, first, length in RANGES:
+        start = names.index(first)
+        if start + length > len(names):
+            sys.exit(f"range {name} runs past the table")
+        out.append(f"constexpr int k{name}Count = {length};  // Txt::{first} to Txt::{names[start + length - 1]}")
+    return "\n".join(out) + "\n"
+
+
+def describe(text):
+    text = " ".join(text.split())
+    return text if len(text) <= 50 else text[:47] + "..."
+
+
 def main():
     check = sys.argv[1:] == ["--check"]
     if sys.argv[1:] and not check:
@@ -165,19 +209,21 @@ def main():
     for language in LANGUAGES:
         wanted[TABLE_FILES[language]] = table_bytes(language)
         wanted[ABOUT_FILES[language]] = about_bytes(language)
+    outputs = {target / name: data for name, data in wanted.items()}
+    outputs[target.parent / HEADER] = header_text().encode("utf-8")
     stale = []
-    for name, data in wanted.items():
-        path = target / name
+    for path, data in outputs.items():
+        name = str(path.relative_to(target.parent.parent))
         if path.exists() and path.read_bytes() == data:
             continue
         stale.append(name)
         if not check:
-            target.mkdir(parents=True, exist_ok=True)
+            path.parent.mkdir(parents=True, exist_ok=True)
             path.write_bytes(data)
     if check and stale:
         sys.exit("out of date: " + ", ".join(stale))
     for name in stale:
-        print(f"wrote tray/resources/{name}")
+        print(f"wrote {name}")
 
 
 if __name__ == "__main__":

@@ -36,7 +36,7 @@ if [ -z "$(installed)" ]; then
     cp build/win/shipped/* "$shipped/"
     (cd "$shipped" && "$wine" Setup.exe >../../run-setup.log 2>&1) & setup=$!
     if [ -n "$answered_for_you" ]; then
-        robot="$PWD/build/win/tests/win/outside_robot.exe"
+        robot="$PWD/build/win/tools/outside_robot.exe"
         "$wine" "$robot" box "Tolvek Diary Installer" 1 >/dev/null 2>&1  # Welcome
         "$wine" "$robot" browse >/dev/null 2>&1                         # the first folder
         "$wine" "$robot" box "Tolvek Diary Installer" 1 >/dev/null 2>&1  # Confirm

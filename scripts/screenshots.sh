@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 output=$(realpath -m "${1:-docs/screenshots}")
 
-# The scenes of tests/win/showcase.cpp: the windows it pictures in every language, and
+# The scenes of tools/showcase.cpp: the windows it pictures in every language, and
 # the fixed English message boxes it pictures in the English run only.
 per_language=(main editor confirm reminder obsolete about)
 english_only=(box-already-running box-not-installed box-no-data-file box-cannot-create box-corrupt box-save-failed)
@@ -34,7 +34,7 @@ fi
 
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j "$(nproc)" --target showcase
-showcase=$(realpath build/win/tests/win/showcase.exe)
+showcase=$(realpath build/win/tools/showcase.exe)
 
 source scripts/wine-env.sh
 trap wine_cleanup EXIT

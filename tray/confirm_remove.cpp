@@ -12,9 +12,9 @@ INT_PTR CALLBACK ConfirmRemoveDialogProc(HWND dialog, UINT message, WPARAM wPara
     switch (message) {
         case WM_INITDIALOG:
             NoteDialogOpened(dialog);
-            SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(UiText[12]));
-            SetDlgItemTextW(dialog, IDC_CANCEL, Wide(UiText[13]));
-            SetDlgItemTextW(dialog, IDC_CONFIRM_QUESTION, Wide(UiText[38]));
+            SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(Text(Txt::Yes)));
+            SetDlgItemTextW(dialog, IDC_CANCEL, Wide(Text(Txt::No)));
+            SetDlgItemTextW(dialog, IDC_CONFIRM_QUESTION, Wide(Text(Txt::RemoveQuestion)));
             return TRUE;  // the focus goes to No, the first control: Enter answers No
         case WM_COMMAND:
             switch (LOWORD(wParam)) {

@@ -4,10 +4,7 @@
 
 namespace {
 
-std::u16string Number(int value, const char* suffix) {
-    const std::string text = std::to_string(value) + suffix;
-    return std::u16string(text.begin(), text.end());
-}
+std::u16string Number(int value, const char* suffix) { return ToU16(std::to_string(value) + suffix); }
 
 // The position of `value` in a list whose first item stands for `first`; -1 outside it.
 int PositionIn(int64_t value, int64_t first, std::size_t items) {
@@ -24,11 +21,11 @@ int LastListedYear(int currentYear) { return currentYear + 10 > 2019 ? currentYe
 EditorLists BuildEditorLists(int currentYear) {
     EditorLists lists;
     for (int day = 1; day <= 31; ++day) lists.days.push_back(Number(day, "."));
-    for (std::size_t entry = 16; entry <= 28; ++entry) lists.months.push_back(UiText[entry]);
-    lists.years.push_back(UiText[29]);
+    for (int item = 0; item < kMonthListCount; ++item) lists.months.push_back(Text(Txt::EveryMonth, item));
+    lists.years.push_back(Text(Txt::EveryYear));
     for (int year = kFirstListedYear; year <= LastListedYear(currentYear); ++year) lists.years.push_back(Number(year, ""));
-    for (std::size_t entry = 30; entry <= 34; ++entry) lists.advances.push_back(UiText[entry]);
-    for (std::size_t entry = 35; entry <= 37; ++entry) lists.periods.push_back(UiText[entry]);
+    for (int advance = 0; advance < kAdvanceCount; ++advance) lists.advances.push_back(Text(Txt::AdvanceMonth, advance));
+    for (int period = 0; period < kPeriodCount; ++period) lists.periods.push_back(Text(Txt::PeriodMonday, period));
     return lists;
 }
 

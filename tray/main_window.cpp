@@ -24,21 +24,22 @@ HANDLE instanceMutex = nullptr;
 namespace {
 
 struct Column {
-    int textEntry;
+    Txt heading;
     int width;
     int format;
 };
-const Column kColumns[] = {{2, 80, LVCFMT_CENTER}, {3, 297, LVCFMT_LEFT}, {4, 190, LVCFMT_LEFT}};
+const Column kColumns[] = {
+    {Txt::DateLabel, 80, LVCFMT_CENTER}, {Txt::TextLabel, 297, LVCFMT_LEFT}, {Txt::ReminderLabel, 190, LVCFMT_LEFT}};
 
 void BuildTrayMenuAndTexts(HWND window) {
     trayMenu = CreatePopupMenu();
-    AppendMenuW(trayMenu, MF_STRING, IDM_RESTORE, Wide(UiText[14]));
-    AppendMenuW(trayMenu, MF_STRING, IDM_SHUTDOWN, Wide(UiText[15]));
-    SetDlgItemTextW(window, IDC_ADD, Wide(UiText[6]));
-    SetDlgItemTextW(window, IDC_MODIFY, Wide(UiText[7]));
-    SetDlgItemTextW(window, IDC_REMOVE, Wide(UiText[8]));
-    SetDlgItemTextW(window, IDC_CLOSE, Wide(UiText[9]));
-    SetWindowTextW(window, Wide(UiText[1]));
+    AppendMenuW(trayMenu, MF_STRING, IDM_RESTORE, Wide(Text(Txt::Restore)));
+    AppendMenuW(trayMenu, MF_STRING, IDM_SHUTDOWN, Wide(Text(Txt::ShutDown)));
+    SetDlgItemTextW(window, IDC_ADD, Wide(Text(Txt::Add)));
+    SetDlgItemTextW(window, IDC_MODIFY, Wide(Text(Txt::Modify)));
+    SetDlgItemTextW(window, IDC_REMOVE, Wide(Text(Txt::Remove)));
+    SetDlgItemTextW(window, IDC_CLOSE, Wide(Text(Txt::Close)));
+    SetWindowTextW(window, Wide(Text(Txt::MainTitle)));
 }
 
 void SetCell(int row, int column, const std::wstring& text) {
@@ -78,7 +79,7 @@ BOOL OnInitDialog(HWND window) {
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
         column.cx = kColumns[i].width;
-        column.pszText = const_cast<wchar_t*>(Wide(UiText[static_cast<std::size_t>(kColumns[i].textEntry)]));
+        column.pszText = const_cast<wchar_t*>(Wide(Text(kColumns[i].heading)));
         column.iSubItem = i;
         SendMessageW(noteListView, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
@@ -93,7 +94,7 @@ void OnLanguageChanged(HWND window) {
     for (int i = 0; i < 3; ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT;
-        column.pszText = const_cast<wchar_t*>(Wide(UiText[static_cast<std::size_t>(kColumns[i].textEntry)]));
+        column.pszText = const_cast<wchar_t*>(Wide(Text(kColumns[i].heading)));
         SendMessageW(noteListView, LVM_SETCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     SendMessageW(window, UM_REFRESH_LIST, 0, 0);

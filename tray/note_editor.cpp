@@ -33,12 +33,12 @@ void SetLabel(HWND dialog, int control, const std::u16string& text) {
 BOOL OnInitDialog(HWND dialog, EditorRequest* request) {
     NoteDialogOpened(dialog);
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(request));
-    SetWindowTextW(dialog, Wide(UiText[5]));
-    SetLabel(dialog, IDC_DATE_LABEL, UiText[2]);
-    SetLabel(dialog, IDC_TEXT_LABEL, UiText[3]);
-    SetLabel(dialog, IDC_REMINDER_LABEL, UiText[4]);
-    SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(UiText[10]));
-    SetDlgItemTextW(dialog, IDC_CANCEL, Wide(UiText[11]));
+    SetWindowTextW(dialog, Wide(Text(Txt::EditorTitle)));
+    SetLabel(dialog, IDC_DATE_LABEL, Text(Txt::DateLabel));
+    SetLabel(dialog, IDC_TEXT_LABEL, Text(Txt::TextLabel));
+    SetLabel(dialog, IDC_REMINDER_LABEL, Text(Txt::ReminderLabel));
+    SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(Text(Txt::Accept)));
+    SetDlgItemTextW(dialog, IDC_CANCEL, Wide(Text(Txt::Cancel)));
     const EditorLists lists = BuildEditorLists(ReadToday().year);
     const EditorChoice choice = ChoiceForNote(request->shown, lists);
     FillList(dialog, IDC_YEAR, lists.years, choice.year);

@@ -6,7 +6,7 @@
 
 std::u16string ReminderWindowText(const Note& note, const std::u16string& noteText) {
     const int weekday = WeekdayOf(note.day, note.month, note.year);
-    return u"\n" + DateText(note) + u" (" + UiText[static_cast<std::size_t>(44 + weekday)] + u")\n\n" + noteText;
+    return u"\n" + DateText(note) + u" (" + Text(Txt::Sunday, weekday) + u")\n\n" + noteText;
 }
 
 std::u16string ObsoletePromptText(const Note& note, const std::u16string& noteText) {

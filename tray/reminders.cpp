@@ -16,8 +16,6 @@
 
 namespace {
 
-std::u16string Utf16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-
 // The text controls are rich-edit 1.0 controls, which keep their text in the ANSI code
 // page: a Czech or Slovak weekday would lose its accents on any other system. Setting the
 // text as Unicode keeps them; a control that cannot takes it the plain way.
@@ -49,12 +47,12 @@ INT_PTR CALLBACK ReminderDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             NoteDialogOpened(dialog);
             const NoteId id = static_cast<NoteId>(lParam);
             SetWindowLongPtrW(dialog, DWLP_USER, static_cast<LONG_PTR>(id));
-            SetWindowTextW(dialog, Wide(UiText[39]));
-            SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(UiText[43]));
-            SetDlgItemTextW(dialog, IDC_REMINDER_REMOVE, Wide(UiText[8]));
-            SetDlgItemTextW(dialog, IDC_REMINDER_HEADING, Wide(UiText[42]));
+            SetWindowTextW(dialog, Wide(Text(Txt::ReminderTitle)));
+            SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(Text(Txt::Thanks)));
+            SetDlgItemTextW(dialog, IDC_REMINDER_REMOVE, Wide(Text(Txt::Remove)));
+            SetDlgItemTextW(dialog, IDC_REMINDER_HEADING, Wide(Text(Txt::ReminderHeading)));
             if (const Note* note = StoredNote(id))
-                SetRichText(dialog, IDC_REMINDER_TEXT, ReminderWindowText(*note, Utf16(WideFromAnsi(NoteText(*note)))));
+                SetRichText(dialog, IDC_REMINDER_TEXT, ReminderWindowText(*note, ToU16(WideFromAnsi(NoteText(*note)))));
             return TRUE;  // the focus goes to "Thanks": Enter means Thanks
         }
         case WM_COMMAND:
@@ -78,12 +76,12 @@ INT_PTR CALLBACK ObsoleteDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         case WM_INITDIALOG: {
             NoteDialogOpened(dialog);
             const Note& note = *reinterpret_cast<const Note*>(lParam);
-            SetWindowTextW(dialog, Wide(UiText[39]));
-            SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(UiText[12]));
-            SetDlgItemTextW(dialog, IDC_CANCEL, Wide(UiText[13]));
-            SetDlgItemTextW(dialog, IDC_OBSOLETE_HEADING, Wide(UiText[40]));
-            SetDlgItemTextW(dialog, IDC_OBSOLETE_QUESTION, Wide(UiText[41]));
-            SetRichText(dialog, IDC_OBSOLETE_TEXT, ObsoletePromptText(note, Utf16(WideFromAnsi(NoteText(note)))));
+            SetWindowTextW(dialog, Wide(Text(Txt::ReminderTitle)));
+            SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(Text(Txt::Yes)));
+            SetDlgItemTextW(dialog, IDC_CANCEL, Wide(Text(Txt::No)));
+            SetDlgItemTextW(dialog, IDC_OBSOLETE_HEADING, Wide(Text(Txt::ObsoleteHeading)));
+            SetDlgItemTextW(dialog, IDC_OBSOLETE_QUESTION, Wide(Text(Txt::ObsoleteQuestion)));
+            SetRichText(dialog, IDC_OBSOLETE_TEXT, ObsoletePromptText(note, ToU16(WideFromAnsi(NoteText(note)))));
             return TRUE;  // the focus goes to "Yes": Enter means Yes
         }
         case WM_COMMAND:

@@ -27,7 +27,7 @@ void AddTrayIcon() {
         iconData.uCallbackMessage = UM_TRAY_CALLBACK;
         iconData.hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
                                                        IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
-        const std::u16string& tip = UiText[0];
+        const std::u16string& tip = Text(Txt::TrayTip);
         const std::size_t length = tip.size() < 63 ? tip.size() : 63;
         tip.copy(reinterpret_cast<char16_t*>(iconData.szTip), length);
         iconData.szTip[length] = L'\0';

@@ -43,6 +43,14 @@ int SlotOf(int32_t index) {
 
 }  // namespace
 
+const std::u16string& Text(Txt entry) { return UiText[TxtIndex(entry)]; }
+
+const std::u16string& Text(Txt first, int offset) {
+    static const std::u16string kNone;
+    const int64_t entry = static_cast<int64_t>(first) + offset;
+    return entry >= 0 && entry < kUiTextCount ? UiText[static_cast<std::size_t>(entry)] : kNone;
+}
+
 std::u16string FromWindows1250(const char* bytes, std::size_t length) {
     std::u16string text;
     if (bytes == nullptr) {

@@ -1,7 +1,6 @@
 // The user-interface texts of the current language: the 51 entries of a text table and
 // the about text, converted from the Windows-1250 resources to UTF-16 so that the wide
-// window functions show the accents whatever the system's ANSI code page is. On Windows
-// an entry is handed over as reinterpret_cast<const wchar_t*>(UiText[n].c_str()).
+// window functions show the accents whatever the system's ANSI code page is.
 #pragma once
 
 #include <array>
@@ -9,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr int kUiTextCount = 51;
+#include "ui_text_entries.h"
 
 // Longest table line taken, in bytes; a longer line is cut here so that a reader may
 // copy any entry into a buffer of 256 characters.
@@ -19,6 +18,17 @@ constexpr std::size_t kUiTextLineLimit = 255;
 // applied. An entry stays valid until the next LoadUiText, ApplyLanguage or ClearUiText.
 extern std::array<std::u16string, kUiTextCount> UiText;
 
+// The entry's place in UiText.
+constexpr std::size_t TxtIndex(Txt entry) { return static_cast<std::size_t>(entry); }
+
+// The current language's text of `entry`.
+const std::u16string& Text(Txt entry);
+
+// The entry `offset` places after `first`, for the runs indexed by a stored value (the
+// kAdvanceCount advances from Txt::AdvanceMonth and so on); an empty text when that
+// lies outside the table.
+const std::u16string& Text(Txt first, int offset);
+
 // The whole about text of the current language, lines separated by CR LF.
 extern std::u16string aboutText;
 
@@ -27,6 +37,13 @@ struct TextResource {
     const char* bytes;
     std::size_t size;
 };
+
+// The characters one by one as UTF-16 units: for the ASCII of numbers and dates, and for
+// Windows wide text, which is UTF-16 already.
+template <typename Chars>
+std::u16string ToU16(const Chars& text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 // Windows-1250 bytes to UTF-16, one unit per byte. The five bytes the code page leaves
 // undefined (0x81, 0x83, 0x88, 0x90, 0x98) become U+0081 and so on, as Windows maps them.

@@ -7,6 +7,7 @@
 
 using test_support::CoreTest;
 using test_support::MakeNote;
+using test_support::NextOccurrence;
 using test_support::SetToday;
 
 namespace {
@@ -72,12 +73,12 @@ TEST_F(OrderTest, ComparesNextOccurrencesWithTiesTrueBothWays) {
     const Note today = MakeNote(2004, 6, 15);
     const Note passed = MakeNote(2004, 3, 5);
     const Note nextYearJune14 = MakeNote(0, 6, 14);
-    EXPECT_TRUE(OccursNoLaterThan(everyMonth15, today));
-    EXPECT_TRUE(OccursNoLaterThan(today, everyMonth15));
-    EXPECT_TRUE(OccursNoLaterThan(passed, today));  // passed dates sort first
-    EXPECT_FALSE(OccursNoLaterThan(today, passed));
-    EXPECT_FALSE(OccursNoLaterThan(nextYearJune14, today));
-    EXPECT_TRUE(OccursNoLaterThan(today, nextYearJune14));
+    EXPECT_TRUE(OccursNoLaterThan(ReadToday(), everyMonth15, today));
+    EXPECT_TRUE(OccursNoLaterThan(ReadToday(), today, everyMonth15));
+    EXPECT_TRUE(OccursNoLaterThan(ReadToday(), passed, today));  // passed dates sort first
+    EXPECT_FALSE(OccursNoLaterThan(ReadToday(), today, passed));
+    EXPECT_FALSE(OccursNoLaterThan(ReadToday(), nextYearJune14, today));
+    EXPECT_TRUE(OccursNoLaterThan(ReadToday(), today, nextYearJune14));
 }
 
 class ObsoleteTest : public CoreTest {};
@@ -275,7 +276,7 @@ TEST_F(CoreTest, ExtremeValuesPassEveryRule) {
                         note.obsoleteDeclined = 1;
                         (void)IsDue(note);
                         (void)IsObsolete(note);
-                        (void)OccursNoLaterThan(note, MakeNote(year, 0, day));
+                        (void)OccursNoLaterThan(ReadToday(), note, MakeNote(year, 0, day));
                         const int weekday = WeekdayOf(day, month, year);
                         ASSERT_GE(weekday, 0);
                         ASSERT_LE(weekday, 6);

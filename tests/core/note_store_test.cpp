@@ -81,13 +81,13 @@ TEST_F(NoteStoreTest, IdentityFollowsTheNoteWhenPositionsMove) {
     uint32_t position = 99;
     ASSERT_TRUE(store.Find(july, position));
     EXPECT_EQ(1u, position);
-    ASSERT_TRUE(store.Remove(june));
+    ASSERT_TRUE(RemoveNote(store, june));
     ASSERT_TRUE(store.Find(july, position));
     EXPECT_EQ(0u, position);
     EXPECT_EQ(july, store.IdAt(0));
     EXPECT_FALSE(store.Find(june, position));
     // A stale identity removes nothing, where a stale position would remove "july".
-    EXPECT_TRUE(store.Remove(june));
+    EXPECT_TRUE(RemoveNote(store, june));
     EXPECT_EQ(std::vector<std::string>({"july"}), Texts(store));
 }
 
@@ -102,7 +102,7 @@ TEST_F(NoteStoreTest, ReplaceMovesTheNoteInOneSaveOrAddsItWhenGone) {
     disk.afterEveryChange = nullptr;
     EXPECT_EQ(std::vector<std::string>({"b", "a moved"}), Texts(store));
     EXPECT_EQ(3, changes) << "one temporary file created, written and renamed: a single save";
-    ASSERT_TRUE(store.Remove(store.IdAt(1)));
+    ASSERT_TRUE(RemoveNote(store, store.IdAt(1)));
     ASSERT_TRUE(store.Replace(first, MakeNote(2004, 5, 1, 2, 4, "back")));
     EXPECT_EQ(std::vector<std::string>({"back", "b"}), Texts(store));
 }

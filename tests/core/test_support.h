@@ -1,4 +1,5 @@
-// Shared helpers for the core's tests: a settable today and short note builders.
+// Shared helpers for the core's tests: a settable today, short note builders and the
+// by-identity removal and next-occurrence forms the tests state their cases in.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 
 #include "date_rules.h"
 #include "note.h"
+#include "note_store.h"
 
 namespace test_support {
 
@@ -35,6 +37,21 @@ inline Note MakeNote(int32_t year, int32_t month, int32_t day, int32_t period = 
     note.obsoleteDeclined = declined;
     SetNoteText(note, text);
     return note;
+}
+
+// Fills the open parts (0) of a date with its next occurrence; the day stays.
+inline void NextOccurrence(int32_t& day, int32_t& month, int32_t& year) {
+    const ResolvedDate date = ResolveAgainst(ReadToday(), day, month, year);
+    // Only open parts change, and they take values near today's, so they fit.
+    month = static_cast<int32_t>(date.month);
+    year = static_cast<int32_t>(date.year);
+}
+
+// Removes the note `id` if it is still stored, then saves; false only when a save failed.
+inline bool RemoveNote(NoteStore& store, NoteId id) {
+    uint32_t position = 0;
+    if (!store.Find(id, position)) return true;
+    return store.RemoveAt(position);
 }
 
 // Resets the process-wide state the rules and the store read.

@@ -31,14 +31,15 @@ TEST_F(EditorFieldsTest, ListsHoldTheItemsInOrder) {
     EXPECT_EQ(u"1.", lists.days.front());
     EXPECT_EQ(u"31.", lists.days.back());
     ASSERT_EQ(13u, lists.months.size());
-    EXPECT_EQ(UiText[16], lists.months.front());
-    EXPECT_EQ(UiText[28], lists.months.back());
+    EXPECT_EQ(Text(Txt::EveryMonth), lists.months.front());
+    EXPECT_EQ(Text(Txt::December), lists.months.back());
     ASSERT_EQ(18u, lists.years.size()) << "Every year and 2003 to 2019";
-    EXPECT_EQ(UiText[29], lists.years[0]);
+    EXPECT_EQ(Text(Txt::EveryYear), lists.years[0]);
     EXPECT_EQ(u"2003", lists.years[1]);
     EXPECT_EQ(u"2019", lists.years.back());
-    EXPECT_EQ(std::vector<std::u16string>({UiText[30], UiText[31], UiText[32], UiText[33], UiText[34]}), lists.advances);
-    EXPECT_EQ(std::vector<std::u16string>({UiText[35], UiText[36], UiText[37]}), lists.periods);
+    EXPECT_EQ(std::vector<std::u16string>({Text(Txt::AdvanceMonth), Text(Txt::AdvanceWeek), Text(Txt::AdvanceThreeDays),
+                                           Text(Txt::AdvanceDay), Text(Txt::AdvanceSameDay)}), lists.advances);
+    EXPECT_EQ(std::vector<std::u16string>({Text(Txt::PeriodMonday), Text(Txt::PeriodStartup), Text(Txt::PeriodHourly)}), lists.periods);
 }
 
 TEST_F(EditorFieldsTest, YearListReachesTenYearsAfterToday) {

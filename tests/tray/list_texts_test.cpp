@@ -38,7 +38,9 @@ class ReminderTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearUiText();
-        for (int i = 30; i <= 37; ++i) UiText[static_cast<std::size_t>(i)] = u"e" + std::u16string(1, char16_t(u'0' + i - 30));
+        // The advances, then the periods, as e0 to e7.
+        for (int i = 0; i < kAdvanceCount + kPeriodCount; ++i)
+            UiText[TxtIndex(Txt::AdvanceMonth) + static_cast<std::size_t>(i)] = u"e" + std::u16string(1, char16_t(u'0' + i));
     }
     void TearDown() override { ClearUiText(); }
 };

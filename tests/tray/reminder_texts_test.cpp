@@ -18,7 +18,7 @@ protected:
         CoreTest::SetUp();
         ClearUiText();
         const char16_t* days[] = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
-        for (std::size_t i = 0; i < 7; ++i) UiText[44 + i] = days[i];
+        for (std::size_t i = 0; i < std::size_t{kWeekdayCount}; ++i) UiText[TxtIndex(Txt::Sunday) + i] = days[i];
     }
     void TearDown() override {
         ClearUiText();

@@ -536,6 +536,31 @@ TEST_F(UiTextTest, SwitchingManyTimesLeavesOnlyTheLastLanguage) {
     ExpectLanguageShown(kSlovak);
 }
 
+TEST_F(UiTextTest, NamedEntriesAndRunsReachTheirLines) {
+    ApplyLanguage(0);
+    EXPECT_EQ(u"The Tolvek Diary", Text(Txt::TrayTip));
+    EXPECT_EQ(u"            Really remove that note?", Text(Txt::RemoveQuestion));
+    EXPECT_EQ(u"Tolvek:", Text(Txt::ReminderTitle));
+    EXPECT_EQ(u"Thanks", Text(Txt::Thanks));
+    EXPECT_EQ(u"Every month", Text(Txt::EveryMonth, 0));
+    EXPECT_EQ(u"December", Text(Txt::EveryMonth, kMonthListCount - 1));
+    EXPECT_EQ(u"Every year", Text(Txt::EveryYear));
+    EXPECT_EQ(u"A month in advance", Text(Txt::AdvanceMonth, 0));
+    EXPECT_EQ(u"That day", Text(Txt::AdvanceMonth, kAdvanceCount - 1));
+    EXPECT_EQ(u"every monday", Text(Txt::PeriodMonday, 0));
+    EXPECT_EQ(u"once an hour", Text(Txt::PeriodMonday, kPeriodCount - 1));
+    EXPECT_EQ(u"Sunday", Text(Txt::Sunday, 0));
+    EXPECT_EQ(u"Saturday", Text(Txt::Sunday, kWeekdayCount - 1));
+    EXPECT_EQ(&UiText[kUiTextCount - 1], &Text(Txt::Saturday));
+}
+
+TEST_F(UiTextTest, OffsetsOutsideTheTableGiveAnEmptyText) {
+    ApplyLanguage(2);
+    EXPECT_EQ(u"Ďakujem", Text(Txt::Saturday, -7));
+    for (int offset : {1, 2, INT32_MAX}) EXPECT_EQ(u"", Text(Txt::Saturday, offset)) << offset;
+    for (int offset : {-1, INT32_MIN}) EXPECT_EQ(u"", Text(Txt::TrayTip, offset)) << offset;
+}
+
 TEST_F(UiTextTest, ClearingEmptiesEveryEntry) {
     ApplyLanguage(1);
     ASSERT_FALSE(UiText[0].empty());

@@ -246,7 +246,7 @@ TEST_F(ReminderTest, NextPassSpeaksTheLanguageChosenMeanwhile) {
         czechCaption = Robot::TextOf(window);
         czechThanks = Robot::ControlText(window, IDC_ACCEPT);
         czechText = ShownText(window);
-        czechSunday = Wide(UiText[44]);
+        czechSunday = Wide(Text(Txt::Sunday));
         Robot::Press(window, IDC_ACCEPT);
     });
     ShutDownWhenIdle();
