@@ -135,29 +135,31 @@ long AddAutostart(Registry& registry, const std::string& directory) {
     return result;
 }
 
-long RemoveInstallationRecord(Registry& registry) {
-    RegistryKey list = 0;
-    long result = registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list);
+namespace {
+
+enum class Removed { Subkey, Value };
+
+// Opens the key at `path` for writing and deletes one subkey or value in it.
+long RemoveFromKey(Registry& registry, Hive hive, const char* path, Removed what, const char* name) {
+    RegistryKey key = 0;
+    long result = registry.OpenKey(hive, path, KeyAccess::Write, key);
     if (result != kErrorSuccess) return result;
-    result = registry.DeleteKey(list, "Tolvek");
-    registry.CloseKey(list);
+    result = what == Removed::Subkey ? registry.DeleteKey(key, name) : registry.DeleteValue(key, name);
+    registry.CloseKey(key);
     return result;
+}
+
+}  // namespace
+
+// "Tolvek": the key Setup creates as "tolvek", matched without regard to case.
+long RemoveInstallationRecord(Registry& registry) {
+    return RemoveFromKey(registry, Hive::LocalMachine, kUninstallListPath, Removed::Subkey, "Tolvek");
 }
 
 long RemoveAutostart(Registry& registry) {
-    RegistryKey run = 0;
-    long result = registry.OpenKey(Hive::CurrentUser, kRunKeyPath, KeyAccess::Write, run);
-    if (result != kErrorSuccess) return result;
-    result = registry.DeleteValue(run, kAutostartValue);
-    registry.CloseKey(run);
-    return result;
+    return RemoveFromKey(registry, Hive::CurrentUser, kRunKeyPath, Removed::Value, kAutostartValue);
 }
 
 long RemovePerUserSettings(Registry& registry) {
-    RegistryKey software = 0;
-    long result = registry.OpenKey(Hive::CurrentUser, "Software", KeyAccess::Write, software);
-    if (result != kErrorSuccess) return result;
-    result = registry.DeleteKey(software, "Tolvek Diary");
-    registry.CloseKey(software);
-    return result;
+    return RemoveFromKey(registry, Hive::CurrentUser, "Software", Removed::Subkey, "Tolvek Diary");
 }
