@@ -18,11 +18,12 @@ struct ShippedProgram {
     const char* executionLevel;
     const wchar_t* description;
     const wchar_t* fileName;
+    bool commonControls6;
 };
 const ShippedProgram kPrograms[] = {
-    {TOLVEK_TRAY_EXE, "asInvoker", L"Tolvek Diary", L"Tolvek.exe"},
-    {TOLVEK_SETUP_EXE, "requireAdministrator", L"Tolvek Diary installer", L"Setup.exe"},
-    {TOLVEK_UNINSTALL_EXE, "requireAdministrator", L"Tolvek Diary uninstaller", L"Uninstall.exe"},
+    {TOLVEK_TRAY_EXE, "asInvoker", L"Tolvek Diary", L"Tolvek.exe", true},
+    {TOLVEK_SETUP_EXE, "requireAdministrator", L"Tolvek Diary installer", L"Setup.exe", false},
+    {TOLVEK_UNINSTALL_EXE, "requireAdministrator", L"Tolvek Diary uninstaller", L"Uninstall.exe", false},
 };
 
 // Vista, 7, 8, 8.1, and 10 and 11.
@@ -42,6 +43,8 @@ TEST(ProgramFiles, ManifestsAskForTheirRightsAndNameEveryWindowsFromVista) {
         for (const char* id : kSupportedOs)
             EXPECT_NE(std::string::npos, manifest.find(std::string("<supportedOS Id=\"") + id + "\"/>")) << id;
         EXPECT_EQ(std::string::npos, manifest.find("activeCodePage")) << "texts stay in the ANSI code page";
+        const std::size_t commonControls = manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"");
+        EXPECT_EQ(program.commonControls6, commonControls != std::string::npos);
     }
 }
 

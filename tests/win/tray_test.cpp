@@ -124,12 +124,19 @@ LRESULT CALLBACK CountMainWindowShows(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// In front, and drawn as the active window.
+bool ActiveInFront(HWND window) {
+    WINDOWINFO info = {};
+    info.cbSize = sizeof info;
+    return GetForegroundWindow() == window && GetWindowInfo(window, &info) && info.dwWindowStatus == WS_ACTIVECAPTION;
+}
+
 TEST_F(TrayProgramTest, MainWindowIsNeverShownAtStartupAndRestoreOrLeftClickShowIt) {
     mainWindowShows = 0;
     const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountMainWindowShows, nullptr, GetCurrentThreadId());
     ASSERT_NE(nullptr, hook);
     bool hiddenAtStart = false, shownByRestore = false, hiddenByClose = false, shownByClick = false;
-    bool iconAtStart = false;
+    bool iconAtStart = false, frontAfterRestore = false, frontAfterClick = false;
     int showsAtStart = -1, showsAfterRestore = -1;
     robot.ThenDo([&] {
         hiddenAtStart = !IsWindowVisible(mainWindow);
@@ -137,15 +144,19 @@ TEST_F(TrayProgramTest, MainWindowIsNeverShownAtStartupAndRestoreOrLeftClickShow
         showsAtStart = mainWindowShows;
         ChooseFromTrayMenu(IDM_RESTORE);
         shownByRestore = IsWindowVisible(mainWindow) != FALSE;
+        frontAfterRestore = ActiveInFront(mainWindow);
         showsAfterRestore = mainWindowShows;
         SendDlgItemMessageW(mainWindow, IDC_CLOSE, BM_CLICK, 0, 0);
         hiddenByClose = !IsWindowVisible(mainWindow);
         SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
         shownByClick = IsWindowVisible(mainWindow) != FALSE;
+        frontAfterClick = ActiveInFront(mainWindow);
         RequestShutDown(mainWindow);
     });
     EXPECT_EQ(0, Run());
     UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(frontAfterRestore) << "shown in front, active";
+    EXPECT_TRUE(frontAfterClick);
     EXPECT_TRUE(hiddenAtStart);
     EXPECT_TRUE(iconAtStart);
     EXPECT_EQ(0, showsAtStart) << "shown (and hidden again) while the program started";
@@ -154,6 +165,20 @@ TEST_F(TrayProgramTest, MainWindowIsNeverShownAtStartupAndRestoreOrLeftClickShow
     EXPECT_TRUE(hiddenByClose);
     EXPECT_TRUE(shownByClick);
     EXPECT_EQ(2, mainWindowShows);
+}
+
+// The manifest (built into this test program too) asks for common controls 6, which the
+// program must get although it loads comctl32 itself. Only their buttons know their ideal size.
+TEST_F(TrayProgramTest, MainWindowHasTheControlsOfCommonControlsSix) {
+    LRESULT answered = 0;
+    SIZE ideal = {};
+    robot.ThenDo([&] {
+        answered = SendDlgItemMessageW(mainWindow, IDC_ADD, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_TRUE(answered);
+    EXPECT_GT(ideal.cx, 0);
 }
 
 TEST_F(TrayProgramTest, IconComesBackWhenTheShellRestarts) {
