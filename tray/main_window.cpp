@@ -206,8 +206,9 @@ void CreateMainWindow() {
     const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDD_MAIN), MAKEINTRESOURCEW(5));  // RT_DIALOG
     const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     const auto* stored = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
-    if (!stored || SizeofResource(module, found) < sizeof(DLGTEMPLATE)) return;
-    std::vector<unsigned char> copy(stored, stored + SizeofResource(module, found));
+    const DWORD size = stored ? SizeofResource(module, found) : 0;
+    if (size < sizeof(DLGTEMPLATE)) return;
+    std::vector<unsigned char> copy(stored, stored + size);
     auto* hidden = reinterpret_cast<DLGTEMPLATE*>(copy.data());
     hidden->style &= ~static_cast<DWORD>(WS_VISIBLE);
     mainWindow = CreateDialogIndirectParamW(module, hidden, nullptr, MainDialogProc, 0);
