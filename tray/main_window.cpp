@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "date_rules.h"
 #include "dialogs.h"
 #include "install_record.h"
@@ -198,9 +200,19 @@ void ShutDown() {
 }  // namespace
 
 void CreateMainWindow() {
-    mainWindow = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
-    ShowWindow(mainWindow, SW_HIDE);
-    UpdateWindow(mainWindow);
+    // The stored template is visible: created from it, the window would flash up and take
+    // the focus at every logon before it could be hidden. A copy without WS_VISIBLE
+    // creates it hidden; the tray icon shows it.
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(IDD_MAIN), MAKEINTRESOURCEW(5));  // RT_DIALOG
+    const HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const auto* stored = loaded ? static_cast<const unsigned char*>(LockResource(loaded)) : nullptr;
+    const DWORD size = stored ? SizeofResource(module, found) : 0;
+    if (size < sizeof(DLGTEMPLATE)) return;
+    std::vector<unsigned char> copy(stored, stored + size);
+    auto* hidden = reinterpret_cast<DLGTEMPLATE*>(copy.data());
+    hidden->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    mainWindow = CreateDialogIndirectParamW(module, hidden, nullptr, MainDialogProc, 0);
 }
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,6 +14,7 @@
 #include "reminders.h"
 #include "resource_ids.h"
 #include "single_instance.h"
+#include "system_dlls.h"
 #include "user_data_folder.h"
 #include "tray_icon.h"
 #include "ui_text.h"
@@ -77,9 +78,15 @@ bool Win32StartupPlatform::EnterUserDataFolder(std::string& path) {
 
 void Win32StartupPlatform::PrepareControls() {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    // comctl32 is not among the DLLs Windows always takes from the system directory, so it
+    // is loaded from there here rather than imported.
+    using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const HMODULE commonControls = LoadSystemLibrary("comctl32.dll");
+    const auto initCommonControlsEx = reinterpret_cast<InitCommonControlsExFunction>(reinterpret_cast<void*>(
+        commonControls ? GetProcAddress(commonControls, "InitCommonControlsEx") : nullptr));
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&controls);
-    LoadLibraryA("RichEd32.dll");  // stays loaded: the reminder windows use its class
+    if (initCommonControlsEx) initCommonControlsEx(&controls);
+    LoadSystemLibrary("RichEd32.dll");  // stays loaded: the reminder windows use its class
 }
 
 FileSystem& Win32StartupPlatform::Files() { return DiskFileSystem(); }

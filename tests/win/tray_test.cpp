@@ -149,23 +149,72 @@ TEST_F(TrayProgramTest, UnknownLanguageShowsEnglishAndIsKept) {
     EXPECT_EQ(7, StoredLanguage(File("tolvek.dat")));
 }
 
-TEST_F(TrayProgramTest, RestoreAndLeftClickShowTheWindowAndCloseHidesIt) {
+// How often the main window was told it is being shown, seen by a hook on every message
+// sent on this thread from before the window exists.
+int mainWindowShows = 0;
+LRESULT CALLBACK CountMainWindowShows(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_SHOWWINDOW && sent->wParam &&
+        GetWindowLongPtrW(sent->hwnd, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(MainDialogProc))
+        ++mainWindowShows;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// In front, and drawn as the active window.
+bool ActiveInFront(HWND window) {
+    WINDOWINFO info = {};
+    info.cbSize = sizeof info;
+    return GetForegroundWindow() == window && GetWindowInfo(window, &info) && info.dwWindowStatus == WS_ACTIVECAPTION;
+}
+
+TEST_F(TrayProgramTest, MainWindowIsNeverShownAtStartupAndRestoreOrLeftClickShowIt) {
+    mainWindowShows = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountMainWindowShows, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
     bool hiddenAtStart = false, shownByRestore = false, hiddenByClose = false, shownByClick = false;
+    bool iconAtStart = false, frontAfterRestore = false, frontAfterClick = false;
+    int showsAtStart = -1, showsAfterRestore = -1;
     robot.ThenDo([&] {
         hiddenAtStart = !IsWindowVisible(mainWindow);
+        iconAtStart = TrayIconPresent();
+        showsAtStart = mainWindowShows;
         ChooseFromTrayMenu(IDM_RESTORE);
         shownByRestore = IsWindowVisible(mainWindow) != FALSE;
+        frontAfterRestore = ActiveInFront(mainWindow);
+        showsAfterRestore = mainWindowShows;
         SendDlgItemMessageW(mainWindow, IDC_CLOSE, BM_CLICK, 0, 0);
         hiddenByClose = !IsWindowVisible(mainWindow);
         SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
         shownByClick = IsWindowVisible(mainWindow) != FALSE;
+        frontAfterClick = ActiveInFront(mainWindow);
         RequestShutDown(mainWindow);
     });
     EXPECT_EQ(0, Run());
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(frontAfterRestore) << "shown in front, active";
+    EXPECT_TRUE(frontAfterClick);
     EXPECT_TRUE(hiddenAtStart);
+    EXPECT_TRUE(iconAtStart);
+    EXPECT_EQ(0, showsAtStart) << "shown (and hidden again) while the program started";
     EXPECT_TRUE(shownByRestore);
+    EXPECT_EQ(1, showsAfterRestore) << "the hook sees the show that Restore makes";
     EXPECT_TRUE(hiddenByClose);
     EXPECT_TRUE(shownByClick);
+    EXPECT_EQ(2, mainWindowShows);
+}
+
+// The manifest (built into this test program too) asks for common controls 6, which the
+// program must get although it loads comctl32 itself. Only their buttons know their ideal size.
+TEST_F(TrayProgramTest, MainWindowHasTheControlsOfCommonControlsSix) {
+    LRESULT answered = 0;
+    SIZE ideal = {};
+    robot.ThenDo([&] {
+        answered = SendDlgItemMessageW(mainWindow, IDC_ADD, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+        RequestShutDown(mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_TRUE(answered);
+    EXPECT_GT(ideal.cx, 0);
 }
 
 TEST_F(TrayProgramTest, IconComesBackWhenTheShellRestarts) {
