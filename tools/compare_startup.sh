@@ -11,7 +11,7 @@ measure=$(realpath "$3")
 robot=$(realpath "$4")
 rounds=${5:-5}
 managed=${6:-}
-source "$(dirname "$0")/../../scripts/wine-env.sh"
+source "$(dirname "$0")/../scripts/wine-env.sh"
 trap wine_cleanup EXIT
 start_display
 make_prefix "$prefix"
