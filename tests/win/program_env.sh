@@ -8,7 +8,8 @@ trap wine_cleanup EXIT
 start_display
 make_prefix "$prefix"
 
-W() { WINEPREFIX="$prefix" timeout 60 "$wine" "$@"; }
+clocked=()  # set by fake_clock: every Wine process of the session runs under it
+W() { WINEPREFIX="$prefix" timeout 60 "${clocked[@]}" "$wine" "$@"; }
 R() { W "$robot" "$@" 2>>"$work/robot.log" | tr -d '\r'; }  # the robot, its output without CR
 passes=0 failures=0
 check() {  # check WHAT EXPECTED ACTUAL
@@ -30,4 +31,25 @@ cp "$tolvek" "$install_dir/Tolvek.exe"
 language_of() {  # the language word of a data file
     local size; size=$(stat -c %s "$1")
     od -An -t d4 -j $((size - 8)) -N 4 "$1" | tr -d ' '
+}
+
+# A faked clock for the whole session, that can be moved on while the program runs: an
+# offset from the real time in a file that libfaketime reads at every call. The offset moves
+# the monotonic clock too, which drives Wine's waits and timers. Every Wine process must see
+# the same clock, the robot's included: relative timeouts are turned into monotonic times by
+# the waiting process and counted down by the server, so a process on another clock sees its
+# waits end at once or never (Wine then cannot even start its desktop). A wineserver that
+# Wine starts by itself does not load libfaketime, so it is started here, before any
+# program.
+fake_clock() {  # fake_clock 'YYYY-MM-DD hh:mm:ss': the session's clock starts there
+    clock_file="$work/faketime"
+    clock_start=$(( $(date -d "$1" +%s) - $(date +%s) ))
+    move_clock 0
+    clocked=(env LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' FAKETIME_TIMESTAMP_FILE="$clock_file"
+             FAKETIME_NO_CACHE=1)
+    WINEPREFIX="$prefix" "${clocked[@]}" "$wineserver" >"$work/wineserver.log" 2>&1
+}
+move_clock() {  # move_clock SECONDS: the faked clock jumps to that far past its start
+    printf '%+d\n' $((clock_start + $1)) >"$clock_file.new"
+    mv "$clock_file.new" "$clock_file"  # whole, never half written
 }
