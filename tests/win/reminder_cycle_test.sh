@@ -70,11 +70,11 @@ for ((i = 0; i < ${#expected[@]}; i += 2)); do
     [ "${want%% *}" == confirm ] && title=""
     check "window $((i / 2 + 1))" "$want" "$(R dialog "$title" "$button")"
 done
-check "no further window at start-up" "" "$(R quiet 1500 && echo "")"
+check "no further window at start-up" none "$(R quiet 1500 && echo none)"
 
 # The hourly timer counts from its start, which came after the last start-up window.
 move_clock $((50 * 60))
-check "no pass 50 minutes later" "" "$(R quiet 1500 && echo "")"
+check "no pass 50 minutes later" none "$(R quiet 1500 && echo none)"
 # An hour on, the timer's pass shows the due notes of period 2, last first, and neither the
 # period 1 note nor the Monday note of period 0, though it is still Monday.
 move_clock $((61 * 60))
@@ -86,9 +86,11 @@ hourly=(
     "reminder |21. --. ---- (Tuesday)||every 21st"
 )
 for ((i = 0; i < ${#hourly[@]}; ++i)); do
-    check "hourly window $((i + 1))" "${hourly[i]}" "$(R dialog "Tolvek:" 1012)"
+    shown=$(R dialog "Tolvek:" 1012) || true
+    check "hourly window $((i + 1))" "${hourly[i]}" "$shown"
+    [ -n "$shown" ] || break  # no timer: the later windows need not be waited for
 done
-check "no further window in the hourly pass" "" "$(R quiet 1500 && echo "")"
+check "no further window in the hourly pass" none "$(R quiet 1500 && echo none)"
 
 R shutdown
 wait $program && code=0 || code=$?
