@@ -45,11 +45,22 @@ fake_clock() {  # fake_clock 'YYYY-MM-DD hh:mm:ss': the session's clock starts t
     clock_file="$work/faketime"
     clock_start=$(( $(date -d "$1" +%s) - $(date +%s) ))
     move_clock 0
+    # libfaketime gives each process without a shared segment one of its own, which stays in
+    # /dev/shm when the process is killed, as Wine's are. The faketime wrapper makes one
+    # segment for all of them and removes it when its child ends.
+    faketime -f +0 sleep infinity >/dev/null 2>&1 &
+    clock_owner=$!
+    trap 'wine_cleanup; release_clock' EXIT
+    for _ in $(seq 50); do [ -e "/dev/shm/faketime_shm_$clock_owner" ] && break; sleep 0.1; done
     clocked=(env LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' FAKETIME_TIMESTAMP_FILE="$clock_file"
-             FAKETIME_NO_CACHE=1)
+             FAKETIME_NO_CACHE=1 FAKETIME_SHARED="/faketime_sem_$clock_owner /faketime_shm_$clock_owner")
     WINEPREFIX="$prefix" "${clocked[@]}" "$wineserver" >"$work/wineserver.log" 2>&1
 }
 move_clock() {  # move_clock SECONDS: the faked clock jumps to that far past its start
     printf '%+d\n' $((clock_start + $1)) >"$clock_file.new"
     mv "$clock_file.new" "$clock_file"  # whole, never half written
+}
+release_clock() {  # ends the wrapper's child, so that the wrapper removes the segment
+    pkill -P "$clock_owner" sleep || true
+    wait "$clock_owner" 2>/dev/null || true
 }
