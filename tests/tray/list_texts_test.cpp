@@ -38,7 +38,7 @@ class ReminderTextTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearUiText();
-        for (int i = 30; i <= 37; ++i) UiText[static_cast<std::size_t>(i)] = u"e" + std::u16string(1, char16_t(u'0' + i - 30));
+        for (int i = 30; i <= 37; ++i) UiText[static_cast<std::size_t>(i)] = {u'e', char16_t(u'0' + i - 30)};
     }
     void TearDown() override { ClearUiText(); }
 };
