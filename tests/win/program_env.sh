@@ -36,11 +36,9 @@ language_of() {  # the language word of a data file
 # A faked clock for the whole session, that can be moved on while the program runs: an
 # offset from the real time in a file that libfaketime reads at every call. The offset moves
 # the monotonic clock too, which drives Wine's waits and timers. Every Wine process must see
-# the same clock, the robot's included: relative timeouts are turned into monotonic times by
-# the waiting process and counted down by the server, so a process on another clock sees its
-# waits end at once or never (Wine then cannot even start its desktop). A wineserver that
-# Wine starts by itself does not load libfaketime, so it is started here, before any
-# program.
+# the same clock as the wineserver, the robot's included: with one process on another clock
+# Wine's waits go wrong and it cannot even start its desktop. A wineserver that Wine starts
+# by itself does not load libfaketime, so it is started here, before any program.
 fake_clock() {  # fake_clock 'YYYY-MM-DD hh:mm:ss': the session's clock starts there
     clock_file="$work/faketime"
     clock_start=$(( $(date -d "$1" +%s) - $(date +%s) ))

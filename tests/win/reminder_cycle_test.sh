@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real Tolvek.exe at a date set with faketime (Monday 20 December 2004), on a diary of
 # notes of every kind: which obsolete prompts and reminder windows appear, in which order
-# and with which texts, answered from outside the process; then "Shut down" and a check of
-# the data file's bytes. Then the clock is moved on while the program is idle: 50 minutes
-# bring no pass, a little over an hour brings the hourly timer's pass with the notes of
-# period 2 only.
+# and with which texts, answered from outside the process. Then the clock is moved on while
+# the program is idle: 50 minutes bring no pass, a little over an hour brings the hourly
+# timer's pass with the notes of period 2 only. Last "Shut down" and a check of the data
+# file's bytes.
 #   reminder_cycle_test.sh Tolvek.exe outside_robot.exe
 source "$(dirname "$0")/program_env.sh" "$@"
 
