@@ -37,8 +37,8 @@ language_of() {  # the language word of a data file
 # offset from the real time in a file that libfaketime reads at every call. The offset moves
 # the monotonic clock too, which drives Wine's waits and timers. Every Wine process must see
 # the same clock as the wineserver, the robot's included: with one process on another clock
-# Wine's waits go wrong and it cannot even start its desktop. A wineserver that Wine starts
-# by itself does not load libfaketime, so it is started here, before any program.
+# Wine's waits go wrong and it cannot even start its desktop. The server itself is started
+# by the first of them (make_prefix stopped the prefix's own), so it runs on that clock too.
 fake_clock() {  # fake_clock 'YYYY-MM-DD hh:mm:ss': the session's clock starts there
     clock_file="$work/faketime"
     clock_start=$(( $(date -d "$1" +%s) - $(date +%s) ))
@@ -52,7 +52,6 @@ fake_clock() {  # fake_clock 'YYYY-MM-DD hh:mm:ss': the session's clock starts t
     for _ in $(seq 50); do [ -e "/dev/shm/faketime_shm_$clock_owner" ] && break; sleep 0.1; done
     clocked=(env LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' FAKETIME_TIMESTAMP_FILE="$clock_file"
              FAKETIME_NO_CACHE=1 FAKETIME_SHARED="/faketime_sem_$clock_owner /faketime_shm_$clock_owner")
-    WINEPREFIX="$prefix" "${clocked[@]}" "$wineserver" >"$work/wineserver.log" 2>&1
 }
 move_clock() {  # move_clock SECONDS: the faked clock jumps to that far past its start
     printf '%+d\n' $((clock_start + $1)) >"$clock_file.new"
