@@ -11,7 +11,7 @@ class EditorFieldsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearUiText();
-        for (std::size_t i = 0; i < UiText.size(); ++i) UiText[i] = u"t" + std::u16string(1, char16_t(u'A' + i % 26));
+        for (std::size_t i = 0; i < UiText.size(); ++i) UiText[i] = {u't', char16_t(u'A' + i % 26)};
     }
     void TearDown() override { ClearUiText(); }
     static Note Fields(int32_t year, int32_t month, int32_t day, int32_t advance, int32_t period) {

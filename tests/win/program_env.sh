@@ -8,7 +8,8 @@ trap wine_cleanup EXIT
 start_display
 make_prefix "$prefix"
 
-W() { WINEPREFIX="$prefix" timeout 60 "$wine" "$@"; }
+clocked=()  # set by fake_clock: every Wine process of the session runs under it
+W() { WINEPREFIX="$prefix" timeout 60 "${clocked[@]}" "$wine" "$@"; }
 R() { W "$robot" "$@" 2>>"$work/robot.log" | tr -d '\r'; }  # the robot, its output without CR
 passes=0 failures=0
 check() {  # check WHAT EXPECTED ACTUAL
@@ -30,4 +31,33 @@ cp "$tolvek" "$install_dir/Tolvek.exe"
 language_of() {  # the language word of a data file
     local size; size=$(stat -c %s "$1")
     od -An -t d4 -j $((size - 8)) -N 4 "$1" | tr -d ' '
+}
+
+# A faked clock for the whole session, that can be moved on while the program runs: an
+# offset from the real time in a file that libfaketime reads at every call. The offset moves
+# the monotonic clock too, which drives Wine's waits and timers. Every Wine process must see
+# the same clock as the wineserver, the robot's included: with one process on another clock
+# Wine's waits go wrong and it cannot even start its desktop. The server itself is started
+# by the first of them (make_prefix stopped the prefix's own), so it runs on that clock too.
+fake_clock() {  # fake_clock 'YYYY-MM-DD hh:mm:ss': the session's clock starts there
+    clock_file="$work/faketime"
+    clock_start=$(( $(date -d "$1" +%s) - $(date +%s) ))
+    move_clock 0
+    # libfaketime gives each process without a shared segment one of its own, which stays in
+    # /dev/shm when the process is killed, as Wine's are. The faketime wrapper makes one
+    # segment for all of them and removes it when its child ends.
+    faketime -f +0 sleep infinity >/dev/null 2>&1 &
+    clock_owner=$!
+    trap 'wine_cleanup; release_clock' EXIT
+    for _ in $(seq 50); do [ -e "/dev/shm/faketime_shm_$clock_owner" ] && break; sleep 0.1; done
+    clocked=(env LD_PRELOAD='/usr/$LIB/faketime/libfaketime.so.1' FAKETIME_TIMESTAMP_FILE="$clock_file"
+             FAKETIME_NO_CACHE=1 FAKETIME_SHARED="/faketime_sem_$clock_owner /faketime_shm_$clock_owner")
+}
+move_clock() {  # move_clock SECONDS: the faked clock jumps to that far past its start
+    printf '%+d\n' $((clock_start + $1)) >"$clock_file.new"
+    mv "$clock_file.new" "$clock_file"  # whole, never half written
+}
+release_clock() {  # ends the wrapper's child, so that the wrapper removes the segment
+    pkill -P "$clock_owner" sleep || true
+    wait "$clock_owner" 2>/dev/null || true
 }

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The real Tolvek.exe at a date set with faketime (Monday 20 December 2004), on a diary of
 # notes of every kind: which obsolete prompts and reminder windows appear, in which order
-# and with which texts, answered from outside the process; then "Shut down" and a check of
-# the data file's bytes.
+# and with which texts, answered from outside the process. Then the clock is moved on while
+# the program is idle: 50 minutes bring no pass, a little over an hour brings the hourly
+# timer's pass with the notes of period 2 only. Last "Shut down" and a check of the data
+# file's bytes.
 #   reminder_cycle_test.sh Tolvek.exe outside_robot.exe
 source "$(dirname "$0")/program_env.sh" "$@"
 
+fake_clock '2004-12-20 10:00:00'
 record_install
 
 # The diary, in an order of its own: the program sorts it by next occurrence when it loads.
@@ -38,7 +41,7 @@ data += struct.pack("<ii", 0, 321)
 open(sys.argv[1], "wb").write(data)
 PY
 
-WINEPREFIX="$prefix" timeout 120 faketime '2004-12-20 10:00:00' "$wine" "$install_dir/Tolvek.exe" >"$work/tolvek.log" 2>&1 &
+WINEPREFIX="$prefix" timeout 120 "${clocked[@]}" "$wine" "$install_dir/Tolvek.exe" >"$work/tolvek.log" 2>&1 &
 program=$!
 
 # The obsolete sweep, last note first, then the start-up pass, last note first; on a Monday
@@ -67,7 +70,27 @@ for ((i = 0; i < ${#expected[@]}; i += 2)); do
     [ "${want%% *}" == confirm ] && title=""
     check "window $((i / 2 + 1))" "$want" "$(R dialog "$title" "$button")"
 done
-check "no further window at start-up" "" "$(R quiet 1500 && echo "")"
+check "no further window at start-up" none "$(R quiet 1500 && echo none)"
+
+# The hourly timer counts from its start, which came after the last start-up window.
+move_clock $((50 * 60))
+check "no pass 50 minutes later" none "$(R quiet 1500 && echo none)"
+# An hour on, the timer's pass shows the due notes of period 2, last first, and neither the
+# period 1 note nor the Monday note of period 0, though it is still Monday.
+move_clock $((61 * 60))
+hourly=(
+    "reminder |15. 1. ---- (Saturday)||mid-January"
+    "reminder |1. --. 2005 (Saturday)||every month of 2005"
+    "reminder |24. 12. ---- (Friday)||Christmas presents"
+    "reminder |24. 12. ---- (Friday)||Christmas Eve"
+    "reminder |21. --. ---- (Tuesday)||every 21st"
+)
+for ((i = 0; i < ${#hourly[@]}; ++i)); do
+    shown=$(R dialog "Tolvek:" 1012) || true
+    check "hourly window $((i + 1))" "${hourly[i]}" "$shown"
+    [ -n "$shown" ] || break  # no timer: the later windows need not be waited for
+done
+check "no further window in the hourly pass" none "$(R quiet 1500 && echo none)"
 
 R shutdown
 wait $program && code=0 || code=$?
