@@ -12,16 +12,19 @@ prefix="$work/prefix"   # passed per command, never exported (see stop_wine)
 export HOME="$work/home"
 mkdir -p "$HOME"
 xvfb_pid=""
+# Runs Wine's own commands as another user when set (e.g. runuser -u USER -- env HOME=...):
+# a prefix only works for the user who owns it.
+wine_as=()
 
 stop_wine() {  # $1: prefix. Stops its wineserver and every process using it.
-  WINEPREFIX="$1" "$wineserver" -k >/dev/null 2>&1 || true
+  "${wine_as[@]}" env WINEPREFIX="$1" "$wineserver" -k >/dev/null 2>&1 || true
   # A helper that was still starting up can miss -k and linger for ever. The
   # prefix path is unique to this run, so whatever has it in its environment is ours.
   local f
   for f in $(grep -lszxF "WINEPREFIX=$1" /proc/[0-9]*/environ); do
     f=${f%/environ}; kill -9 "${f#/proc/}" 2>/dev/null || true
   done
-  WINEPREFIX="$1" "$wineserver" -w >/dev/null 2>&1 || true
+  "${wine_as[@]}" env WINEPREFIX="$1" "$wineserver" -w >/dev/null 2>&1 || true
 }
 
 wine_cleanup() {
@@ -33,12 +36,12 @@ wine_cleanup() {
 make_prefix() {  # $1: new prefix directory
   # Output goes to files, never pipes: wine's helper processes inherit the
   # handles and would keep a pipe open long after the program has ended.
-  if ! WINEPREFIX="$1" "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
+  if ! "${wine_as[@]}" env WINEPREFIX="$1" "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
     cat "$work/wineboot.log" >&2; echo "wine: wineboot -i failed" >&2; exit 125
   fi
   # Unmanaged windows: with no window manager on Xvfb, Wine otherwise waits
   # 2 s for each managed window (e.g. a MessageBox) that is hidden.
-  WINEPREFIX="$1" "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+  "${wine_as[@]}" env WINEPREFIX="$1" "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
     >>"$work/wineboot.log" 2>&1
   # Stop the server now (it saves the registry; much faster than waiting for
   # wineboot's helpers to quit). The program then starts a new server, which

@@ -1,15 +1,28 @@
 # Sourced by the whole-program tests: a fresh Wine prefix on a virtual display, Tolvek.exe
 # copied to C:\Tolvek, and the helpers the checks use. Arguments: Tolvek.exe outside_robot.exe.
+# With `wine_user` set (run as root), Wine runs as that user in a prefix the user owns, while
+# C:\Tolvek stays root's: Wine then refuses that user's writes there as Windows does.
 set -euo pipefail
 tolvek=$(realpath "$1")
 robot=$(realpath "$2")
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/wine-env.sh"
 trap wine_cleanup EXIT
 start_display
+if [ -n "${wine_user:-}" ]; then
+    chmod o+x "$work"  # mktemp makes it 700: the user must reach the prefix below it
+    mkdir -p "$work/user/home" "$work/user/tmp"
+    export HOME="$work/user/home"
+    prefix="$work/user/prefix"
+    cp "$robot" "$work/user/outside_robot.exe"  # the build tree may be closed to the user
+    robot="$work/user/outside_robot.exe"
+    chown -R "$wine_user:" "$work/user"
+    # TMPDIR: the user's wineserver makes its directory there, gone with this run's files.
+    wine_as=(runuser -u "$wine_user" -- env HOME="$HOME" TMPDIR="$work/user/tmp")
+fi
 make_prefix "$prefix"
 
 clocked=()  # set by fake_clock: every Wine process of the session runs under it
-W() { WINEPREFIX="$prefix" timeout 60 "${clocked[@]}" "$wine" "$@"; }
+W() { "${wine_as[@]}" env WINEPREFIX="$prefix" timeout 60 "${clocked[@]}" "$wine" "$@"; }
 R() { W "$robot" "$@" 2>>"$work/robot.log" | tr -d '\r'; }  # the robot, its output without CR
 passes=0 failures=0
 check() {  # check WHAT EXPECTED ACTUAL

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# The real Tolvek.exe run by a user who may not write to its installation folder, as a
+# standard user under C:\Program Files: Wine enforces no Windows rights, so the program runs
+# as an unprivileged Unix user over a C:\Tolvek owned by root. The diary then lives in the
+# user's own folder, carried over from the installation once; a writable installation keeps it.
+#   standard_user_test.sh Tolvek.exe outside_robot.exe        (as root: it makes the user)
+if [ "$(id -u)" -ne 0 ]; then
+    echo "skipped: needs root, to run Wine as an unprivileged user"
+    exit 77
+fi
+wine_user=tolvek-standard
+# Left in place: a parallel run may use it, and a system user without a home is harmless.
+id -u "$wine_user" >/dev/null 2>&1 ||
+    useradd --system --no-create-home --shell /usr/sbin/nologin "$wine_user" 2>/dev/null ||
+    id -u "$wine_user" >/dev/null  # made by a parallel run meanwhile
+source "$(dirname "$0")/program_env.sh" "$@"
+
+diary() {  # diary FILE TEXT: a diary with one note far ahead, in Czech
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+note = struct.pack("<6i", 2045, 6, 15, 0, 4, 0) + sys.argv[2].encode().ljust(100, b"\0")
+open(sys.argv[1], "wb").write(struct.pack("<iI", 11, 1) + note + struct.pack("<ii", 1, 11))
+PY
+}
+notes_of() {  # the texts of a diary's notes, sorted, and its language; "none" without the file
+    [ -e "$1" ] || { echo none; return; }
+    python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+count = struct.unpack_from("<I", data, 4)[0]
+texts = sorted(data[8 + 124 * i + 24: 8 + 124 * (i + 1)].split(b"\0")[0].decode() for i in range(count))
+print("|".join(texts), struct.unpack_from("<i", data, 8 + 124 * count)[0])
+PY
+}
+listing() { ls -A "$1" 2>/dev/null | tr '\n' ' ' | sed 's/ $//'; }
+digest() { md5sum <"$1" | cut -d' ' -f1; }
+contents_of() { (cat "$1"/* 2>/dev/null || true) | md5sum; }
+
+record_install
+folder="$prefix/drive_c/users/$wine_user/AppData/Local/Tolvek Diary"
+diary "$install_dir/tolvek.dat" "Written before"
+original=$(digest "$install_dir/tolvek.dat")
+check "installation folder closed to the user" "root 755 no" \
+    "$(stat -c '%U %a' "$install_dir") $(runuser -u "$wine_user" -- test -w "$install_dir" && echo yes || echo no)"
+
+# First start: the diary is carried over to the user's own folder, the original stays as it was.
+W "$install_dir/Tolvek.exe" >"$work/t1.log" 2>&1 & first=$!
+check "main window as a standard user" "" "$(R main)"
+check "diary carried over to the user's folder" "Written before 1" "$(notes_of "$folder/tolvek.dat")"
+check "user's folder holds both data files" "backup.dat tolvek.dat" "$(listing "$folder")"
+check "original diary untouched" "$original" "$(digest "$install_dir/tolvek.dat")"
+check "nothing created in the installation folder" "Tolvek.exe tolvek.dat" "$(listing "$install_dir")"
+
+# A note added through the editor goes to the user's diary and survives a restart.
+R press 1002
+R edit "Added by a standard user"
+check "new note in the user's diary" "Added by a standard user|Written before 1" "$(notes_of "$folder/tolvek.dat")"
+R shutdown
+wait $first && code=0 || code=$?
+check "exit code after Shut down" 0 "$code"
+diary "$install_dir/tolvek.dat" "Changed later"  # carried over once: this one stays where it is
+changed=$(digest "$install_dir/tolvek.dat")
+W "$install_dir/Tolvek.exe" >"$work/t2.log" 2>&1 & second=$!
+check "main window at the restart" "" "$(R main)"
+check "user's diary kept at the restart, not carried over again" \
+    "Added by a standard user|Written before 1" "$(notes_of "$folder/tolvek.dat")"
+check "changed original untouched" "$changed" "$(digest "$install_dir/tolvek.dat")"
+check "still nothing created in the installation folder" "Tolvek.exe tolvek.dat" "$(listing "$install_dir")"
+R shutdown
+wait $second && code=0 || code=$?
+check "exit code after the second Shut down" 0 "$code"
+
+# A folder the user may write to keeps the data files, as before; the user's own stays as it was.
+writable="$prefix/drive_c/Writable"
+mkdir "$writable"
+cp "$tolvek" "$writable/Tolvek.exe"
+chown -R "$wine_user:" "$writable"
+W reg add 'HKLM\software\microsoft\windows\currentversion\uninstall\tolvek' /v Path /d 'C:\Writable' /f \
+    >/dev/null 2>&1
+kept=$(contents_of "$folder")
+W "$writable/Tolvek.exe" >"$work/t3.log" 2>&1 & third=$!
+check "main window from a writable folder" "" "$(R main)"
+check "data files in the writable installation folder" "Tolvek.exe backup.dat tolvek.dat" "$(listing "$writable")"
+check "empty diary there" " 0" "$(notes_of "$writable/tolvek.dat")"
+check "user's folder unchanged" "$kept" "$(contents_of "$folder")"
+R shutdown
+wait $third && code=0 || code=$?
+check "exit code after the third Shut down" 0 "$code"
+
+finish
