@@ -3,7 +3,7 @@
 #include "dialogs.h"
 #include "editor_fields.h"
 #include "install_record.h"
-#include "main_window.h"
+#include "tray_state.h"
 #include "modal.h"
 #include "registry.h"
 #include "resource_ids.h"
@@ -87,7 +87,7 @@ INT_PTR CALLBACK NoteEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 bool EditNote(const Note& note, NoteId replacing) {
     EditorRequest request{note, Note{}};
-    if (RunModalDialog(IDD_NOTE_EDITOR, mainWindow, NoteEditorDialogProc,
+    if (RunModalDialog(IDD_NOTE_EDITOR, tray.mainWindow, NoteEditorDialogProc,
                        reinterpret_cast<LPARAM>(&request)) != 1)
         return false;  // the note stays as it is, in the store and on disk
     if (!noteStore) return false;
