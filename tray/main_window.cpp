@@ -4,11 +4,13 @@
 
 #include <vector>
 
+#include "about_box.h"
+#include "confirm_remove.h"
 #include "date_rules.h"
-#include "dialogs.h"
 #include "install_record.h"
 #include "list_texts.h"
 #include "modal.h"
+#include "note_editor.h"
 #include "note_store.h"
 #include "registry.h"
 #include "resource_ids.h"

@@ -1,13 +1,14 @@
 // The note editor: five drop-down lists for the date and the reminder, and the text.
+#include "note_editor.h"
+
 #include "date_rules.h"
-#include "dialogs.h"
 #include "editor_fields.h"
 #include "install_record.h"
-#include "tray_state.h"
 #include "modal.h"
 #include "registry.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "tray_state.h"
 #include "ui_text.h"
 #include "win32_text.h"
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "confirm_remove.h"
 #include "date_rules.h"
-#include "dialogs.h"
 #include "main_window.h"
 #include "modal.h"
 #include "reminder_texts.h"
