@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes the tray program's six text resources into tray/resources/ and the names of
-the table's entries into tray/ui_text_entries.h.
+the table's entries into tray/flows/ui_text_entries.h.
 
 The texts live here as Unicode; the program embeds the generated files, which are
 Windows-1250 with CR LF line ends, byte for byte. Run it after changing a text:
@@ -210,7 +210,7 @@ def main():
         wanted[TABLE_FILES[language]] = table_bytes(language)
         wanted[ABOUT_FILES[language]] = about_bytes(language)
     outputs = {target / name: data for name, data in wanted.items()}
-    outputs[target.parent / HEADER] = header_text().encode("utf-8")
+    outputs[target.parent / "flows" / HEADER] = header_text().encode("utf-8")
     stale = []
     for path, data in outputs.items():
         name = str(path.relative_to(target.parent.parent))

@@ -45,6 +45,7 @@ Note MakeNote(int year, int month, int day, int advance, int period, const char*
 }
 
 void SelectRow(int row) {
+    const HWND noteListView = GetDlgItem(tray.mainWindow, IDC_NOTE_LIST);
     LVITEMW state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
@@ -53,7 +54,7 @@ void SelectRow(int row) {
     SetFocus(noteListView);
 }
 
-void Click(int control) { SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
+void Click(int control) { SendMessageW(tray.mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
 
 // One window to picture; scripts/screenshots.sh lists the names it expects. `open` makes
 // it appear; a modal window runs inside `open` until `closeButton` is pressed after its
@@ -73,7 +74,7 @@ Note PassedNote() { return MakeNote(ReadToday().year - 1, 10, 12, 3, 1, "Renew t
 
 // The main window as a left click on the tray icon shows it, with a row selected.
 void ShowMainWindow() {
-    SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
+    SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
     SelectRow(kSelectedRow);
 }
 
@@ -199,7 +200,7 @@ bool IsDialog(HWND window) {
 HWND OpenedWindow() {
     std::vector<HWND> found;
     EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM list) {
-        if (window != mainWindow && IsWindowVisible(window) && IsDialog(window))
+        if (window != tray.mainWindow && IsWindowVisible(window) && IsDialog(window))
             reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
         return TRUE;
     }, reinterpret_cast<LPARAM>(&found));
@@ -231,7 +232,7 @@ int saved = 0;
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     if (current == scenes.size()) {
         ++current;
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
         return;
     }
     if (current > scenes.size()) return;
@@ -246,7 +247,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
             opening = false;
             return;
         case Phase::Picture: {
-            const HWND window = scene.closeButton ? OpenedWindow() : mainWindow;
+            const HWND window = scene.closeButton ? OpenedWindow() : tray.mainWindow;
             const bool shown = window && IsWindowVisible(window);
             ++ticks;
             if (!shown && ticks > kAppearTicks) {

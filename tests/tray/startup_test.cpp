@@ -76,8 +76,7 @@ protected:
         WriteInstallationRecord(platform.registry, "C:\\Tolvek");
     }
     void TearDown() override {
-        delete noteStore;
-        noteStore = nullptr;
+        noteStore.reset();
         CoreTest::TearDown();
     }
     ScriptedPlatform platform;
@@ -222,8 +221,7 @@ TEST_F(StartupTest, CorruptFileThatCannotBeMovedIsKeptAndToldOnce) {
             EXPECT_EQ(damaged, fresh.disk.Get(kCorruptFileName));
             ASSERT_NE(nullptr, noteStore);
             EXPECT_EQ("saved", NoteText(noteStore->At(0)));
-            delete noteStore;
-            noteStore = nullptr;
+            noteStore.reset();
             continue;
         }
         ASSERT_EQ(4u, fresh.steps.size()) << "one box, then the end";
@@ -281,8 +279,7 @@ TEST_F(StartupTest, RefusedInstallationDirectoryMovesTheDiaryToTheUserFolderOnce
 
     // Used once, the folder's own diary is never overwritten from the installation directory.
     noteStore->Add(MakeNote(0, 2, 2, 0, 0, "later"));
-    delete noteStore;
-    noteStore = nullptr;
+    noteStore.reset();
     EXPECT_EQ(0, RunTolvek(platform));
     ASSERT_NE(nullptr, noteStore);
     EXPECT_EQ(2u, noteStore->Count());
@@ -342,8 +339,7 @@ TEST_F(StartupTest, WritableInstallationDirectoryKeepsTheDataAndAMissingUserFold
         EXPECT_EQ(0, RunTolvek(fresh));
         EXPECT_EQ(refused ? "userfolder" : "controls", fresh.steps.at(2));
         ASSERT_NE(nullptr, noteStore);
-        delete noteStore;
-        noteStore = nullptr;
+        noteStore.reset();
     }
 }
 

@@ -14,7 +14,7 @@ protected:
         WriteFileBytes(directory + "\\tolvek.dat", NotesFile(notes, language));
     }
     std::vector<Note> SavedNotes() const { return NotesOf(File("tolvek.dat")); }
-    void Press(int control) { SendMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
+    void Press(int control) { SendMessageW(tray.mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
 };
 
 TEST_F(MainWindowTest, ListShowsTheNotesInOrderWithTheirDateAndReminderTexts) {
@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, ListShowsTheNotesInOrderWithTheirDateAndReminderTexts) {
     std::vector<std::vector<std::wstring>> rows;
     robot.ThenDo([&] {
         rows = ListRows();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     const std::vector<std::vector<std::wstring>> expected = {
@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, AddStartsFromTodayAndTheDefaultsAndStoresTheAcceptedNote)
     std::vector<std::vector<std::wstring>> rows;
     robot.ThenDo([&] {
         rows = ListRows();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(L"Add to Diary", title);
@@ -116,7 +116,7 @@ TEST_F(MainWindowTest, ModifyCancelledLeavesTheNoteAndTheFileAsTheyWere) {
     bool stillTwo = false;
     robot.ThenDo([&] {
         stillTwo = noteStore->Count() == 2;
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     const std::string before = File("tolvek.dat");
     EXPECT_EQ(0, Run());
@@ -146,7 +146,7 @@ TEST_F(MainWindowTest, ModifyAcceptedMovesTheNoteAndClearsTheRefusal) {
     std::vector<std::vector<std::wstring>> rows;
     robot.ThenDo([&] {
         rows = ListRows();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     ASSERT_EQ(2u, rows.size());
@@ -184,7 +184,7 @@ TEST_F(MainWindowTest, RemoveAsksWithNoFocusedAndRemovesOnlyOnYes) {
     });
     robot.ThenDo([&] {
         rowsAfterNo = ListRows().size();
-        markAfterNo = static_cast<int>(SendMessageW(noteListView, LVM_GETSELECTIONMARK, 0, 0));
+        markAfterNo = static_cast<int>(SendMessageW(NoteList(), LVM_GETSELECTIONMARK, 0, 0));
         fileAfterNo = File("tolvek.dat");
         SelectRow(1);
         Press(IDC_REMOVE);
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, RemoveAsksWithNoFocusedAndRemovesOnlyOnYes) {
     std::vector<std::vector<std::wstring>> rows;
     robot.ThenDo([&] {
         rows = ListRows();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     const std::string before = File("tolvek.dat");
     EXPECT_EQ(0, Run());
@@ -216,7 +216,7 @@ TEST_F(MainWindowTest, ModifyAndRemoveWithoutASelectionDoNothing) {
     robot.ThenDo([&] {
         Press(IDC_MODIFY);
         Press(IDC_REMOVE);
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_TRUE(robot.Opened().empty());
@@ -227,7 +227,7 @@ TEST_F(MainWindowTest, InfoShowsTheAboutTextOfTheCurrentLanguage) {
     PutNotes({}, 0);
     std::wstring caption, ok, about;
     robot.ThenDo([&] {
-        SendDlgItemMessageW(mainWindow, IDC_SLOVAK, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(tray.mainWindow, IDC_SLOVAK, BM_CLICK, 0, 0);
         Press(IDC_INFO);
     });
     robot.ThenAnswer([&](HWND box) {
@@ -239,7 +239,7 @@ TEST_F(MainWindowTest, InfoShowsTheAboutTextOfTheCurrentLanguage) {
             Robot::Press(box, IDC_ACCEPT);
         });
     });
-    robot.ThenDo([&] { RequestShutDown(mainWindow); });
+    robot.ThenDo([&] { RequestShutDown(tray.mainWindow); });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(L"Info", caption);
     EXPECT_EQ(L"OK", ok);

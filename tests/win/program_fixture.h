@@ -70,14 +70,14 @@ inline int32_t StoredLanguage(const std::string& file) {
 inline bool TrayIconPresent() {
     NOTIFYICONDATAW probe = {};
     probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    probe.hWnd = mainWindow;
+    probe.hWnd = tray.mainWindow;
     probe.uID = 101;
     return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
 }
 
 inline std::wstring MenuText(UINT command) {
     wchar_t text[128] = {};
-    GetMenuStringW(trayMenu, command, text, 128, MF_BYCOMMAND);
+    GetMenuStringW(TrayMenu(), command, text, 128, MF_BYCOMMAND);
     return text;
 }
 
@@ -87,13 +87,13 @@ inline UINT menuDowns = 0;
 inline UINT_PTR menuTimer = 0;
 inline void CALLBACK PressMenuKeys(HWND, UINT, UINT_PTR, DWORD) {
     KillTimer(nullptr, menuTimer);
-    for (UINT i = 0; i < menuDowns; ++i) PostMessageW(mainWindow, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageW(mainWindow, WM_KEYDOWN, VK_RETURN, 0);
+    for (UINT i = 0; i < menuDowns; ++i) PostMessageW(tray.mainWindow, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(tray.mainWindow, WM_KEYDOWN, VK_RETURN, 0);
 }
 inline void ChooseFromTrayMenu(UINT command) {
     menuDowns = command == IDM_RESTORE ? 1 : 2;
     menuTimer = SetTimer(nullptr, 0, 50, PressMenuKeys);
-    SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
+    SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
 }
 
 // A rich-edit control's text as Unicode (reading it the plain way would give the ANSI
@@ -131,10 +131,13 @@ inline std::vector<Note> NotesOf(const std::string& file) {
 // A fixed today for the date rules while a test runs.
 using test_support::SetToday;
 
+// The main window's note list, found as any caller outside the window finds a control.
+inline HWND NoteList() { return GetDlgItem(tray.mainWindow, IDC_NOTE_LIST); }
+
 // The cell texts of the main list, row by row.
 inline std::vector<std::vector<std::wstring>> ListRows() {
     std::vector<std::vector<std::wstring>> rows;
-    const int count = static_cast<int>(SendMessageW(noteListView, LVM_GETITEMCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(NoteList(), LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
         std::vector<std::wstring> cells;
         for (int column = 0; column < 3; ++column) {
@@ -143,7 +146,7 @@ inline std::vector<std::vector<std::wstring>> ListRows() {
             item.iSubItem = column;
             item.pszText = text;
             item.cchTextMax = 512;
-            SendMessageW(noteListView, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+            SendMessageW(NoteList(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
             cells.push_back(text);
         }
         rows.push_back(cells);
@@ -156,8 +159,8 @@ inline void SelectRow(int row) {
     LVITEMW item = {};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(noteListView, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    SendMessageW(noteListView, LVM_SETSELECTIONMARK, 0, row);
+    SendMessageW(NoteList(), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(NoteList(), LVM_SETSELECTIONMARK, 0, row);
 }
 
 inline int Selection(HWND dialog, int list) {
@@ -199,12 +202,11 @@ protected:
             for (const Robot::Seen& seen : robot.Opened())
                 ADD_FAILURE() << "opened: [" << std::string(seen.title.begin(), seen.title.end()) << "] "
                               << std::string(seen.text.begin(), seen.text.end());
-        if (mainWindow) DestroyWindow(mainWindow);
-        mainWindow = nullptr;
-        delete noteStore;
-        noteStore = nullptr;
-        if (instanceMutex) CloseHandle(instanceMutex);
-        instanceMutex = nullptr;
+        if (tray.mainWindow) DestroyWindow(tray.mainWindow);
+        tray.mainWindow = nullptr;
+        noteStore.reset();
+        if (tray.instanceMutex) CloseHandle(tray.instanceMutex);
+        tray.instanceMutex = nullptr;
         ResetModalState();
         SetCurrentDirectoryA(previousDirectory.c_str());
         RemoveInstallationRecord(SystemRegistry());
@@ -217,8 +219,8 @@ protected:
     }
     // Ends a finished run so that the program can run again in this test.
     void Restart() {
-        if (mainWindow) DestroyWindow(mainWindow);
-        mainWindow = nullptr;
+        if (tray.mainWindow) DestroyWindow(tray.mainWindow);
+        tray.mainWindow = nullptr;
         ResetModalState();
         robot.Reset();
         isStartupPass = 1;
@@ -237,8 +239,8 @@ protected:
         const int exitCode = RunTolvek(platform);
         KillTimer(nullptr, watchdog);
         // An early exit keeps the lock, as the ending process would; free it for the next run.
-        if (instanceMutex) CloseHandle(instanceMutex);
-        instanceMutex = nullptr;
+        if (tray.instanceMutex) CloseHandle(tray.instanceMutex);
+        tray.instanceMutex = nullptr;
         return exitCode;
     }
 

@@ -19,7 +19,7 @@ protected:
     // The rich-edit text as Unicode, as the user sees it.
     static std::wstring ShownText(HWND window) { return RichText(GetDlgItem(window, IDC_REMINDER_TEXT)); }
     void ShutDownWhenIdle() {
-        robot.ThenDo([] { RequestShutDown(mainWindow); });
+        robot.ThenDo([] { RequestShutDown(tray.mainWindow); });
     }
 };
 
@@ -45,7 +45,7 @@ TEST_F(ReminderTest, DueNotesComeLastFirstAndRemovingOneLeavesTheOthersShown) {
     std::string fileAfterStart;
     robot.ThenDo([&] {
         fileAfterStart = File("tolvek.dat");
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(L"Tolvek:", caption);
@@ -189,7 +189,7 @@ TEST_F(ReminderTest, PassedNoteIsOfferedOnceAndKeptNotesAreNeverShownAgain) {
     second.ThenDo([&] {
         declinedInStore = noteStore->Count() == 1 && noteStore->At(0).obsoleteDeclined == 1;
         fileBeforeShutDown = File("tolvek.dat");
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(L"Tolvek:", caption);
@@ -206,7 +206,7 @@ TEST_F(ReminderTest, PassedNoteIsOfferedOnceAndKeptNotesAreNeverShownAgain) {
     Restart();
 
     // After the save it is neither offered nor shown again.
-    robot.ThenDo([] { RequestShutDown(mainWindow); });
+    robot.ThenDo([] { RequestShutDown(tray.mainWindow); });
     EXPECT_EQ(0, Run());
     EXPECT_TRUE(robot.Opened().empty());
 }
@@ -222,7 +222,7 @@ TEST_F(ReminderTest, YesInTheObsoletePromptRemovesTheNoteAtOnce) {
     });
     robot.ThenDo([&] {
         fileAfterSweep = File("tolvek.dat");
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(L"\n31. --. 2004\n\nevery month of 2004", text);
@@ -240,7 +240,7 @@ TEST_F(ReminderTest, NextPassSpeaksTheLanguageChosenMeanwhile) {
         englishText = ShownText(window);
         Robot::Press(window, IDC_ACCEPT);
     });
-    robot.ThenDo([] { SendDlgItemMessageW(mainWindow, IDC_CZECH, BM_CLICK, 0, 0); });
+    robot.ThenDo([] { SendDlgItemMessageW(tray.mainWindow, IDC_CZECH, BM_CLICK, 0, 0); });
     robot.ThenDo([] { HourlyTimerProc(nullptr, 0, 0, 0); });
     robot.ThenAnswer([&](HWND window) {
         czechCaption = Robot::TextOf(window);
@@ -286,7 +286,7 @@ TEST_F(ReminderTest, WindowOpenDuringTheNextPassKeepsItsOwnNote) {
     uint32_t left = 99;
     robot.ThenDo([&] {
         left = noteStore->Count();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(std::vector<std::wstring>({L"later", L"later", L"earlier"}), shown)

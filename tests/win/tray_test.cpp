@@ -20,7 +20,7 @@ TEST_F(TrayProgramTest, SecondCopyIsToldAndStops) {
     EXPECT_EQ(L"Tolvek is already running", robot.Opened()[0].text);
     EXPECT_EQ(std::vector<int>({IDOK}), robot.Opened()[0].buttons);
     EXPECT_EQ("", File("tolvek.dat")) << "the second copy touches no file";
-    EXPECT_EQ(nullptr, mainWindow);
+    EXPECT_EQ(nullptr, tray.mainWindow);
 }
 
 // A copy run by another account may hold a mutex this user cannot open: that is a
@@ -84,17 +84,17 @@ TEST_F(TrayProgramTest, StartsInTheStoredLanguageSwitchesAndShutsDownSavingIt) {
     std::wstring czechTitle, czechRestore, czechAdd, englishTitle, englishShutDown, englishAdd;
     bool iconWhileRunning = false, iconAfterSwitch = false;
     robot.ThenDo([&] {
-        czechTitle = Robot::TextOf(mainWindow);
+        czechTitle = Robot::TextOf(tray.mainWindow);
         czechRestore = MenuText(IDM_RESTORE);
-        czechAdd = Robot::ControlText(mainWindow, IDC_ADD);
+        czechAdd = Robot::ControlText(tray.mainWindow, IDC_ADD);
         iconWhileRunning = TrayIconPresent();
-        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(mainWindow, IDC_CZECH));
-        SendDlgItemMessageW(mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
+        EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(tray.mainWindow, IDC_CZECH));
+        SendDlgItemMessageW(tray.mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
     });
     robot.ThenDo([&] {
-        englishTitle = Robot::TextOf(mainWindow);
+        englishTitle = Robot::TextOf(tray.mainWindow);
         englishShutDown = MenuText(IDM_SHUTDOWN);
-        englishAdd = Robot::ControlText(mainWindow, IDC_ADD);
+        englishAdd = Robot::ControlText(tray.mainWindow, IDC_ADD);
         iconAfterSwitch = TrayIconPresent();
         ChooseFromTrayMenu(IDM_SHUTDOWN);
     });
@@ -124,9 +124,9 @@ TEST_F(TrayProgramTest, TrayTipKeepsTheStartupLanguage) {
     std::wstring tipBefore, tipAfter;
     robot.ThenDo([&] {
         tipBefore = TrayIconTip();
-        SendDlgItemMessageW(mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(tray.mainWindow, IDC_ENGLISH, BM_CLICK, 0, 0);
         tipAfter = TrayIconTip();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(L"Kvorlík Tolvek", tipBefore);
@@ -138,9 +138,9 @@ TEST_F(TrayProgramTest, UnknownLanguageShowsEnglishAndIsKept) {
     std::wstring add;
     bool anyRadioChecked = true;
     robot.ThenDo([&] {
-        add = Robot::ControlText(mainWindow, IDC_ADD);
-        anyRadioChecked = IsDlgButtonChecked(mainWindow, IDC_ENGLISH) || IsDlgButtonChecked(mainWindow, IDC_CZECH) ||
-                          IsDlgButtonChecked(mainWindow, IDC_SLOVAK);
+        add = Robot::ControlText(tray.mainWindow, IDC_ADD);
+        anyRadioChecked = IsDlgButtonChecked(tray.mainWindow, IDC_ENGLISH) || IsDlgButtonChecked(tray.mainWindow, IDC_CZECH) ||
+                          IsDlgButtonChecked(tray.mainWindow, IDC_SLOVAK);
         ChooseFromTrayMenu(IDM_SHUTDOWN);
     });
     EXPECT_EQ(0, Run());
@@ -175,19 +175,19 @@ TEST_F(TrayProgramTest, MainWindowIsNeverShownAtStartupAndRestoreOrLeftClickShow
     bool iconAtStart = false, frontAfterRestore = false, frontAfterClick = false;
     int showsAtStart = -1, showsAfterRestore = -1;
     robot.ThenDo([&] {
-        hiddenAtStart = !IsWindowVisible(mainWindow);
+        hiddenAtStart = !IsWindowVisible(tray.mainWindow);
         iconAtStart = TrayIconPresent();
         showsAtStart = mainWindowShows;
         ChooseFromTrayMenu(IDM_RESTORE);
-        shownByRestore = IsWindowVisible(mainWindow) != FALSE;
-        frontAfterRestore = ActiveInFront(mainWindow);
+        shownByRestore = IsWindowVisible(tray.mainWindow) != FALSE;
+        frontAfterRestore = ActiveInFront(tray.mainWindow);
         showsAfterRestore = mainWindowShows;
-        SendDlgItemMessageW(mainWindow, IDC_CLOSE, BM_CLICK, 0, 0);
-        hiddenByClose = !IsWindowVisible(mainWindow);
-        SendMessageW(mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
-        shownByClick = IsWindowVisible(mainWindow) != FALSE;
-        frontAfterClick = ActiveInFront(mainWindow);
-        RequestShutDown(mainWindow);
+        SendDlgItemMessageW(tray.mainWindow, IDC_CLOSE, BM_CLICK, 0, 0);
+        hiddenByClose = !IsWindowVisible(tray.mainWindow);
+        SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_LBUTTONDOWN);
+        shownByClick = IsWindowVisible(tray.mainWindow) != FALSE;
+        frontAfterClick = ActiveInFront(tray.mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     UnhookWindowsHookEx(hook);
@@ -209,8 +209,8 @@ TEST_F(TrayProgramTest, MainWindowHasTheControlsOfCommonControlsSix) {
     LRESULT answered = 0;
     SIZE ideal = {};
     robot.ThenDo([&] {
-        answered = SendDlgItemMessageW(mainWindow, IDC_ADD, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
-        RequestShutDown(mainWindow);
+        answered = SendDlgItemMessageW(tray.mainWindow, IDC_ADD, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_TRUE(answered);
@@ -222,13 +222,13 @@ TEST_F(TrayProgramTest, IconComesBackWhenTheShellRestarts) {
     robot.ThenDo([&] {
         NOTIFYICONDATAW removal = {};
         removal.cbSize = NOTIFYICONDATAW_V1_SIZE;
-        removal.hWnd = mainWindow;
+        removal.hWnd = tray.mainWindow;
         removal.uID = 101;
         Shell_NotifyIconW(NIM_DELETE, &removal);  // what a shell restart does to every icon
         goneAfterDelete = !TrayIconPresent();
-        SendMessageW(mainWindow, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+        SendMessageW(tray.mainWindow, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
         backAfterBroadcast = TrayIconPresent();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_TRUE(goneAfterDelete);
@@ -239,11 +239,11 @@ TEST_F(TrayProgramTest, EndOfSessionSavesALanguageChange) {
     WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"kept"}, 0));
     int32_t languageAfterEndSession = -1;
     robot.ThenDo([&] {
-        SendDlgItemMessageW(mainWindow, IDC_SLOVAK, BM_CLICK, 0, 0);
-        SendMessageW(mainWindow, WM_QUERYENDSESSION, 0, 0);
-        SendMessageW(mainWindow, WM_ENDSESSION, TRUE, 0);
+        SendDlgItemMessageW(tray.mainWindow, IDC_SLOVAK, BM_CLICK, 0, 0);
+        SendMessageW(tray.mainWindow, WM_QUERYENDSESSION, 0, 0);
+        SendMessageW(tray.mainWindow, WM_ENDSESSION, TRUE, 0);
         languageAfterEndSession = StoredLanguage(File("tolvek.dat"));
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     EXPECT_EQ(2, languageAfterEndSession);
@@ -259,7 +259,7 @@ TEST_F(TrayProgramTest, CorruptFileIsSetAsideAndTheBackupRestored) {
     uint32_t count = 0;
     robot.ThenDo([&] {
         count = noteStore->Count();
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     EXPECT_EQ(0, Run());
     ASSERT_EQ(2u, robot.Opened().size());
@@ -282,7 +282,7 @@ TEST_F(TrayProgramTest, UnwritableDiaryOffersRetryAndCancelEndsTheProgram) {
     ASSERT_EQ(2u, robot.Opened().size());
     EXPECT_EQ(Widen(kCannotCreateDataFile.text), robot.Opened()[0].text);
     EXPECT_EQ(std::vector<int>({IDRETRY, IDCANCEL}), robot.Opened()[0].buttons);
-    EXPECT_EQ(nullptr, mainWindow);
+    EXPECT_EQ(nullptr, tray.mainWindow);
     EXPECT_EQ("", File("tolvek.dat"));
 }
 
@@ -291,11 +291,11 @@ TEST_F(TrayProgramTest, FailedSaveAtShutDownIsToldAndTheFileKept) {
     WriteFileBytes(directory + "\\tolvek.dat", original);
     HANDLE holder = INVALID_HANDLE_VALUE;
     robot.ThenDo([&] {
-        SendDlgItemMessageW(mainWindow, IDC_CZECH, BM_CLICK, 0, 0);
+        SendDlgItemMessageW(tray.mainWindow, IDC_CZECH, BM_CLICK, 0, 0);
         // Another program holds the file without letting it be replaced.
         holder = CreateFileA((directory + "\\tolvek.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                              OPEN_EXISTING, 0, nullptr);
-        RequestShutDown(mainWindow);
+        RequestShutDown(tray.mainWindow);
     });
     robot.ThenAnswer([](HWND box) { Robot::Press(box, IDOK); });
     EXPECT_EQ(0, Run());
@@ -321,7 +321,7 @@ TEST_F(TrayProgramTest, CorruptFileThatCannotBeSetAsideIsKeptAndToldOnce) {
                     "then start Tolvek again."),
               robot.Opened()[0].text);
     EXPECT_EQ(damaged, File("tolvek.dat"));
-    EXPECT_EQ(nullptr, mainWindow);
+    EXPECT_EQ(nullptr, tray.mainWindow);
 }
 
 BOOL WINAPI BrokenGetMessage(LPMSG, HWND, UINT, UINT) { return -1; }
@@ -329,10 +329,10 @@ BOOL WINAPI BrokenGetMessage(LPMSG, HWND, UINT, UINT) { return -1; }
 TEST_F(TrayProgramTest, FailingMessageLoopSavesAndEndsWithZero) {
     ASSERT_TRUE(SetCurrentDirectoryA(directory.c_str()));
     WriteFileBytes(directory + "\\tolvek.dat", DiaryBytes({"kept"}, 0));
-    noteStore = new NoteStore(DiskFileSystem());
+    noteStore = std::make_unique<NoteStore>(DiskFileSystem());
     ASSERT_EQ(LoadOk, noteStore->Result());
     languageIndex = 2;  // a change not yet saved
-    instanceMutex = TakeInstanceMutex();
+    tray.instanceMutex = TakeInstanceMutex();
     CreateMainWindow();
     EXPECT_EQ(0, PumpMessages(BrokenGetMessage));
     EXPECT_EQ(nullptr, noteStore) << "shut down";

@@ -2,7 +2,7 @@
 
 #include "date_rules.h"
 
-NoteStore* noteStore = nullptr;
+std::unique_ptr<NoteStore> noteStore;
 
 bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDirectory,
                         std::string& dataDirectory) {
@@ -69,7 +69,7 @@ int RunTolvek(StartupPlatform& platform) {
     platform.PrepareControls();
     std::unique_ptr<NoteStore> store = LoadDiary(platform, dataDirectory);
     if (!store) return 0;
-    noteStore = store.release();  // shut-down saves and frees it
+    noteStore = std::move(store);  // shut-down saves and frees it
     platform.LoadTexts();
     platform.CreateMainWindow();
     platform.AddTrayIcon();

@@ -4,11 +4,13 @@
 
 #include <vector>
 
+#include "about_box.h"
+#include "confirm_remove.h"
 #include "date_rules.h"
-#include "dialogs.h"
 #include "install_record.h"
 #include "list_texts.h"
 #include "modal.h"
+#include "note_editor.h"
 #include "note_store.h"
 #include "registry.h"
 #include "resource_ids.h"
@@ -17,13 +19,14 @@
 #include "ui_text.h"
 #include "win32_text.h"
 
-HWND mainWindow = nullptr;
-HWND noteListView = nullptr;
-HMENU trayMenu = nullptr;
-Note newNoteTemplate;
-HANDLE instanceMutex = nullptr;
+TrayState tray;
 
 namespace {
+
+HWND noteListView = nullptr;
+HMENU trayMenu = nullptr;
+// Kept between additions: a failed read of the defaults leaves the previous ones.
+Note newNoteTemplate;
 
 struct Column {
     Txt heading;
@@ -185,13 +188,12 @@ void ShutDown() {
     RemoveTrayIcon();
     if (noteStore) {
         const bool saved = noteStore->Close();
-        delete noteStore;
-        noteStore = nullptr;
+        noteStore.reset();
         ReportSave(saved, ShowMessageBox);
     }
-    ReleaseMutex(instanceMutex);
-    CloseHandle(instanceMutex);
-    instanceMutex = nullptr;
+    ReleaseMutex(tray.instanceMutex);
+    CloseHandle(tray.instanceMutex);
+    tray.instanceMutex = nullptr;
     DestroyMenu(trayMenu);
     trayMenu = nullptr;
     PostQuitMessage(0);
@@ -212,8 +214,10 @@ void CreateMainWindow() {
     std::vector<unsigned char> copy(stored, stored + size);
     auto* hidden = reinterpret_cast<DLGTEMPLATE*>(copy.data());
     hidden->style &= ~static_cast<DWORD>(WS_VISIBLE);
-    mainWindow = CreateDialogIndirectParamW(module, hidden, nullptr, MainDialogProc, 0);
+    tray.mainWindow = CreateDialogIndirectParamW(module, hidden, nullptr, MainDialogProc, 0);
 }
+
+HMENU TrayMenu() { return trayMenu; }
 
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == TaskbarCreatedMessage() && message != 0) {

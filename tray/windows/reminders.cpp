@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "confirm_remove.h"
 #include "date_rules.h"
-#include "dialogs.h"
 #include "main_window.h"
 #include "modal.h"
 #include "reminder_texts.h"
@@ -98,12 +98,12 @@ INT_PTR CALLBACK ObsoleteDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 void ShowReminder(NoteId id) {
-    RunModalDialog(IDD_REMINDER, mainWindow, ReminderDialogProc, static_cast<LPARAM>(id));
+    RunModalDialog(IDD_REMINDER, tray.mainWindow, ReminderDialogProc, static_cast<LPARAM>(id));
 }
 
 int AskRemoveObsolete(const Note& note) {
     const INT_PTR answer =
-        RunModalDialog(IDD_OBSOLETE, mainWindow, ObsoleteDialogProc, reinterpret_cast<LPARAM>(&note));
+        RunModalDialog(IDD_OBSOLETE, tray.mainWindow, ObsoleteDialogProc, reinterpret_cast<LPARAM>(&note));
     if (ShutDownPending()) return -1;  // ended by the shut-down: the user did not answer
     return answer == 1 || answer == 0 ? static_cast<int>(answer) : -1;
 }
@@ -123,7 +123,7 @@ void ObsoleteSweep() {
         else
             noteStore->At(position).obsoleteDeclined = 1;  // saved with the next save
     }
-    SendMessageW(mainWindow, UM_REFRESH_LIST, 0, 0);
+    SendMessageW(tray.mainWindow, UM_REFRESH_LIST, 0, 0);
 }
 
 void ReminderPass() {
@@ -133,7 +133,7 @@ void ReminderPass() {
         const Note* note = StoredNote(id);
         if (note && IsDue(*note)) ShowReminder(id);
     }
-    SendMessageW(mainWindow, UM_REFRESH_LIST, 0, 0);
+    SendMessageW(tray.mainWindow, UM_REFRESH_LIST, 0, 0);
 }
 
 void CALLBACK HourlyTimerProc(HWND, UINT, UINT_PTR, DWORD) { ReminderPass(); }

@@ -1,5 +1,6 @@
-// The remove confirmation and the about box.
-#include "dialogs.h"
+// The remove confirmation: Yes removes the note, No (the default) keeps it.
+#include "confirm_remove.h"
+
 #include "modal.h"
 #include "resource_ids.h"
 #include "startup.h"
@@ -27,21 +28,6 @@ INT_PTR CALLBACK ConfirmRemoveDialogProc(HWND dialog, UINT message, WPARAM wPara
     }
 }
 
-INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-        case WM_INITDIALOG:
-            NoteDialogOpened(dialog);
-            SetDlgItemTextW(dialog, IDC_ABOUT_TEXT, Wide(aboutText));
-            return TRUE;
-        case WM_COMMAND:
-            if (LOWORD(wParam) != IDC_ACCEPT) return FALSE;  // Escape does nothing
-            EndDialog(dialog, 1);
-            return TRUE;
-        default:
-            return FALSE;
-    }
-}
-
 }  // namespace
 
 int ConfirmRemove(HWND owner, NoteId id) {
@@ -52,5 +38,3 @@ int ConfirmRemove(HWND owner, NoteId id) {
     ReportSave(noteStore->RemoveAt(position), ShowMessageBox);
     return 1;
 }
-
-int ShowAbout(HWND owner) { return static_cast<int>(RunModalDialog(IDD_ABOUT, owner, AboutDialogProc, 0)); }

@@ -42,8 +42,8 @@ TextResource LockText(int id) {
 }  // namespace
 
 bool Win32StartupPlatform::TakeSingleInstanceLock() {
-    instanceMutex = TakeInstanceMutex();
-    return instanceMutex != nullptr;
+    tray.instanceMutex = TakeInstanceMutex();
+    return tray.instanceMutex != nullptr;
 }
 
 int Win32StartupPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
@@ -110,7 +110,7 @@ void Win32StartupPlatform::ObsoleteSweep() { ::ObsoleteSweep(); }
 void Win32StartupPlatform::ReminderPass() { ::ReminderPass(); }
 
 void Win32StartupPlatform::StartHourlyTimer() {
-    SetTimer(mainWindow, kHourlyTimerId, kHourMilliseconds, HourlyTimerProc);
+    SetTimer(tray.mainWindow, kHourlyTimerId, kHourMilliseconds, HourlyTimerProc);
 }
 
 int PumpMessages(MessageSource getMessage) {
@@ -120,7 +120,7 @@ int PumpMessages(MessageSource getMessage) {
         if (got == 0) return static_cast<int>(message.wParam);
         if (got == -1) {
             // The loop cannot go on: leave as a shut-down would, with the diary saved.
-            if (mainWindow) RequestShutDown(mainWindow);
+            if (tray.mainWindow) RequestShutDown(tray.mainWindow);
             return 0;
         }
         TranslateMessage(&message);

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "note.h"
+#include "tray_state.h"
 
 constexpr UINT UM_TRAY_CALLBACK = 0xDD00;
 constexpr UINT UM_LANGUAGE_CHANGED = 0xDD01;
@@ -12,13 +12,8 @@ constexpr UINT UM_REFRESH_LIST = 0xDD02;
 constexpr UINT IDM_RESTORE = 0xFF00;
 constexpr UINT IDM_SHUTDOWN = 0xFF01;
 
-extern HWND mainWindow;
-extern HWND noteListView;
-extern HMENU trayMenu;
-extern Note newNoteTemplate;
-// The single-instance mutex, released at shut-down.
-extern HANDLE instanceMutex;
-
 // Creates the main window hidden.
 void CreateMainWindow();
+// The tray icon's menu of the current language, for the tests that read its items.
+HMENU TrayMenu();
 INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -41,7 +41,7 @@ public:
 };
 
 // The diary, owned by the program from start-up to shut-down; empty before and after.
-extern NoteStore* noteStore;
+extern std::unique_ptr<NoteStore> noteStore;
 
 // Decides once where the data files live and makes that the current directory: the
 // installation directory, or the user's own folder where the system refuses writes

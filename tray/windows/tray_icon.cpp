@@ -21,7 +21,7 @@ void AddTrayIcon() {
     if (!iconDataReady) {
         iconData = NOTIFYICONDATAW{};
         iconData.cbSize = NOTIFYICONDATAW_V1_SIZE;
-        iconData.hWnd = mainWindow;
+        iconData.hWnd = tray.mainWindow;
         iconData.uID = kTrayIconId;
         iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         iconData.uCallbackMessage = UM_TRAY_CALLBACK;
@@ -40,7 +40,7 @@ void AddTrayIcon() {
 void RemoveTrayIcon() {
     NOTIFYICONDATAW removal = {};
     removal.cbSize = NOTIFYICONDATAW_V1_SIZE;
-    removal.hWnd = mainWindow;
+    removal.hWnd = tray.mainWindow;
     removal.uID = kTrayIconId;
     Shell_NotifyIconW(NIM_DELETE, &removal);
     iconDataReady = false;

@@ -1,13 +1,14 @@
 // The note editor: five drop-down lists for the date and the reminder, and the text.
+#include "note_editor.h"
+
 #include "date_rules.h"
-#include "dialogs.h"
 #include "editor_fields.h"
 #include "install_record.h"
-#include "main_window.h"
 #include "modal.h"
 #include "registry.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "tray_state.h"
 #include "ui_text.h"
 #include "win32_text.h"
 
@@ -87,7 +88,7 @@ INT_PTR CALLBACK NoteEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 bool EditNote(const Note& note, NoteId replacing) {
     EditorRequest request{note, Note{}};
-    if (RunModalDialog(IDD_NOTE_EDITOR, mainWindow, NoteEditorDialogProc,
+    if (RunModalDialog(IDD_NOTE_EDITOR, tray.mainWindow, NoteEditorDialogProc,
                        reinterpret_cast<LPARAM>(&request)) != 1)
         return false;  // the note stays as it is, in the store and on disk
     if (!noteStore) return false;
