@@ -17,22 +17,4 @@ packages=(
   python3                     # prepares and reads data files in the whole-program tests
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
-if ((${#missing[@]} == 0)); then
-  echo "install-windows-tools: all packages already installed"
-  exit 0
-fi
-
-echo "install-windows-tools: installing ${missing[*]}"
-as_root=()
-if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
-as_root+=(env DEBIAN_FRONTEND=noninteractive)
-"${as_root[@]}" apt-get update -q
-# Recommends are not needed: they would pull in wine32 (i386), mesa, gstreamer, fonts...
-"${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+bash "$(dirname "$0")/install-missing.sh" "${packages[@]}"

@@ -20,17 +20,7 @@ bash scripts/install-windows-tools.sh
 # fonts-wine: Wine's own fonts, among them MS Sans Serif (the dialogs' font), Tahoma (the
 # message boxes') and Marlett (the title bar buttons). locales: the sources that localedef
 # builds the Czech code page's locale from. python3: the PNG conversion and the checks.
-packages=(fonts-wine locales python3)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "screenshots: installing ${missing[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+bash scripts/install-missing.sh fonts-wine locales python3
 
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j "$(nproc)" --target showcase
