@@ -15,9 +15,9 @@
 #include "resource_ids.h"
 #include "single_instance.h"
 #include "system_dlls.h"
-#include "user_data_folder.h"
 #include "tray_icon.h"
 #include "ui_text.h"
+#include "user_data_folder.h"
 
 Today LocalTimeToday() {
     SYSTEMTIME now;
