@@ -36,6 +36,20 @@ public:
     virtual bool Remove(const std::string& name) = 0;
 };
 
+// The loop around a system read or write that may move fewer bytes than asked:
+// `movePart(offset, left)` moves some of the `left` bytes from `offset` on and gives how
+// many, or 0 when it cannot go on. Gives the number of bytes moved.
+template <class MovePart>
+std::size_t MoveInParts(std::size_t bytes, MovePart movePart) {
+    std::size_t done = 0;
+    while (done < bytes) {
+        const std::size_t moved = movePart(done, bytes - done);
+        if (moved == 0) break;
+        done += moved;
+    }
+    return done;
+}
+
 // The disk of the machine the core is built for.
 FileSystem& DiskFileSystem();
 

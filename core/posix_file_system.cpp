@@ -10,6 +10,16 @@
 
 namespace {
 
+// A read or write retried when a signal interrupts it; gives the bytes moved, 0 on failure.
+template <class Call>
+std::size_t Retried(Call call) {
+    for (;;) {
+        const ssize_t moved = call();
+        if (moved < 0 && errno == EINTR) continue;
+        return moved > 0 ? static_cast<std::size_t>(moved) : 0;
+    }
+}
+
 class PosixReadableFile : public ReadableFile {
 public:
     explicit PosixReadableFile(int descriptor) : descriptor_(descriptor) {}
@@ -24,14 +34,9 @@ public:
 
     bool ReadExactly(void* buffer, std::size_t bytes) override {
         auto* target = static_cast<unsigned char*>(buffer);
-        while (bytes > 0) {
-            const ssize_t got = ::read(descriptor_, target, bytes);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            target += got;
-            bytes -= static_cast<std::size_t>(got);
-        }
-        return true;
+        return MoveInParts(bytes, [&](std::size_t offset, std::size_t left) {
+            return Retried([&] { return ::read(descriptor_, target + offset, left); });
+        }) == bytes;
     }
 
 private:
@@ -47,14 +52,9 @@ public:
 
     std::size_t Write(const void* data, std::size_t bytes) override {
         const auto* source = static_cast<const unsigned char*>(data);
-        std::size_t done = 0;
-        while (done < bytes) {
-            const ssize_t put = ::write(descriptor_, source + done, bytes - done);
-            if (put < 0 && errno == EINTR) continue;
-            if (put <= 0) break;
-            done += static_cast<std::size_t>(put);
-        }
-        return done;
+        return MoveInParts(bytes, [&](std::size_t offset, std::size_t left) {
+            return Retried([&] { return ::write(descriptor_, source + offset, left); });
+        });
     }
 
     bool Flush() override { return ::fsync(descriptor_) == 0; }

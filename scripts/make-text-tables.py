@@ -169,6 +169,10 @@ def about_bytes(language):
     return CRLF.encode("ascii").join(encoded)
 
 
+# The first entry of each group that the header puts on a line of its own.
+GROUP_STARTS = ["TrayTip", "Add", "EveryMonth", "AdvanceMonth", "PeriodMonday", "RemoveQuestion", "Sunday"]
+
+
 def header_text():
     names = [row[0] for row in ENTRIES]
     if len(set(names)) != len(names):
@@ -182,8 +186,18 @@ def header_text():
         "",
         "enum class Txt : int {",
     ]
-    for number, row in enumerate(ENTRIES):
-        out.append(f"    {row[0]} = {number},  // {describe(row[1])}")
+    # A line of names for each group of entries, under a comment with their English texts.
+    starts = [names.index(first) for first in GROUP_STARTS] + [len(names)]
+    for start, end in zip(starts, starts[1:]):
+        out.append("    // " + "; ".join(describe(row[1]) for row in ENTRIES[start:end]))
+        line = "   "
+        for number in range(start, end):
+            item = f" {names[number]} = {number},"
+            if len(line) + len(item) > 110:
+                out.append(line)
+                line = "   "
+            line += item
+        out.append(line)
     out.append("};")
     out.append("")
     out.append("// Runs of entries indexed by a stored value, each from its first entry on.")

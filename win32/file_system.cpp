@@ -6,6 +6,9 @@
 
 namespace {
 
+// One call moves at most 1 GiB: the count is a DWORD.
+DWORD Part(std::size_t left) { return left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left); }
+
 class Win32ReadableFile : public ReadableFile {
 public:
     explicit Win32ReadableFile(HANDLE file) : file_(file) {}
@@ -19,14 +22,10 @@ public:
     }
     bool ReadExactly(void* buffer, std::size_t bytes) override {
         auto* target = static_cast<char*>(buffer);
-        while (bytes > 0) {
-            const DWORD part = bytes > 0x40000000 ? 0x40000000 : static_cast<DWORD>(bytes);
+        return MoveInParts(bytes, [&](std::size_t offset, std::size_t left) -> std::size_t {
             DWORD got = 0;
-            if (!ReadFile(file_, target, part, &got, nullptr) || got == 0) return false;
-            target += got;
-            bytes -= got;
-        }
-        return true;
+            return ReadFile(file_, target + offset, Part(left), &got, nullptr) ? got : 0;
+        }) == bytes;
     }
 
 private:
@@ -42,15 +41,10 @@ public:
 
     std::size_t Write(const void* data, std::size_t bytes) override {
         const auto* source = static_cast<const char*>(data);
-        std::size_t done = 0;
-        while (done < bytes) {
-            const std::size_t left = bytes - done;
-            const DWORD part = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+        return MoveInParts(bytes, [&](std::size_t offset, std::size_t left) -> std::size_t {
             DWORD put = 0;
-            if (!WriteFile(file_, source + done, part, &put, nullptr) || put == 0) break;
-            done += put;
-        }
-        return done;
+            return WriteFile(file_, source + offset, Part(left), &put, nullptr) ? put : 0;
+        });
     }
     bool Flush() override { return FlushFileBuffers(file_) != 0; }
     bool Close() override {

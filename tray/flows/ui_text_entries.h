@@ -5,57 +5,23 @@
 constexpr int kUiTextCount = 51;
 
 enum class Txt : int {
-    TrayTip = 0,  // The Tolvek Diary
-    MainTitle = 1,  // The Tolvek Diary v1.1 by the Tolvek team
-    DateLabel = 2,  // Date
-    TextLabel = 3,  // Text
-    ReminderLabel = 4,  // Reminder
-    EditorTitle = 5,  // Add to Diary
-    Add = 6,  // Add
-    Modify = 7,  // Modify
-    Remove = 8,  // Remove
-    Close = 9,  // Close
-    Accept = 10,  // Accept
-    Cancel = 11,  // Cancel
-    Yes = 12,  // Yes
-    No = 13,  // No
-    Restore = 14,  // Restore
-    ShutDown = 15,  // Shut down
-    EveryMonth = 16,  // Every month
-    January = 17,  // January
-    February = 18,  // February
-    March = 19,  // March
-    April = 20,  // April
-    May = 21,  // May
-    June = 22,  // June
-    July = 23,  // July
-    August = 24,  // August
-    September = 25,  // September
-    October = 26,  // October
-    November = 27,  // November
-    December = 28,  // December
-    EveryYear = 29,  // Every year
-    AdvanceMonth = 30,  // A month in advance
-    AdvanceWeek = 31,  // A week in advance
-    AdvanceThreeDays = 32,  // 3 days in advance
-    AdvanceDay = 33,  // A day in advance
-    AdvanceSameDay = 34,  // That day
-    PeriodMonday = 35,  // every monday
-    PeriodStartup = 36,  // on startup
-    PeriodHourly = 37,  // once an hour
-    RemoveQuestion = 38,  // Really remove that note?
-    ReminderTitle = 39,  // Tolvek:
-    ObsoleteHeading = 40,  // The following note has become obsolete:
-    ObsoleteQuestion = 41,  // May I remove it from the diary?
-    ReminderHeading = 42,  // Tolvek diary reminder:
-    Thanks = 43,  // Thanks
-    Sunday = 44,  // Sunday
-    Monday = 45,  // Monday
-    Tuesday = 46,  // Tuesday
-    Wednesday = 47,  // Wednesday
-    Thursday = 48,  // Thursday
-    Friday = 49,  // Friday
-    Saturday = 50,  // Saturday
+    // The Tolvek Diary; The Tolvek Diary v1.1 by the Tolvek team; Date; Text; Reminder; Add to Diary
+    TrayTip = 0, MainTitle = 1, DateLabel = 2, TextLabel = 3, ReminderLabel = 4, EditorTitle = 5,
+    // Add; Modify; Remove; Close; Accept; Cancel; Yes; No; Restore; Shut down
+    Add = 6, Modify = 7, Remove = 8, Close = 9, Accept = 10, Cancel = 11, Yes = 12, No = 13, Restore = 14,
+    ShutDown = 15,
+    // Every month; January; February; March; April; May; June; July; August; September; October; November; December; Every year
+    EveryMonth = 16, January = 17, February = 18, March = 19, April = 20, May = 21, June = 22, July = 23,
+    August = 24, September = 25, October = 26, November = 27, December = 28, EveryYear = 29,
+    // A month in advance; A week in advance; 3 days in advance; A day in advance; That day
+    AdvanceMonth = 30, AdvanceWeek = 31, AdvanceThreeDays = 32, AdvanceDay = 33, AdvanceSameDay = 34,
+    // every monday; on startup; once an hour
+    PeriodMonday = 35, PeriodStartup = 36, PeriodHourly = 37,
+    // Really remove that note?; Tolvek:; The following note has become obsolete:; May I remove it from the diary?; Tolvek diary reminder:; Thanks
+    RemoveQuestion = 38, ReminderTitle = 39, ObsoleteHeading = 40, ObsoleteQuestion = 41,
+    ReminderHeading = 42, Thanks = 43,
+    // Sunday; Monday; Tuesday; Wednesday; Thursday; Friday; Saturday
+    Sunday = 44, Monday = 45, Tuesday = 46, Wednesday = 47, Thursday = 48, Friday = 49, Saturday = 50,
 };
 
 // Runs of entries indexed by a stored value, each from its first entry on.
