@@ -37,25 +37,9 @@ namespace {
 
 bool Exists(FileSystem& files, const char* name) { return files.OpenForReading(name) != nullptr; }
 
-// Checks the stated count against the file's size before anything is allocated, so a
-// damaged count can neither allocate nor loop for long. Gives the file's valid bytes.
-bool ReadWholeDiary(ReadableFile& file, std::vector<unsigned char>& bytes) {
-    uint64_t size = 0;
-    unsigned char header[8];
-    if (!file.Size(size) || size < kDataFileOverhead || !file.ReadExactly(header, sizeof header))
-        return false;
-    const uint64_t count = static_cast<uint32_t>(GetInt32(header + 4));
-    const uint64_t expected = kDataFileOverhead + kNoteRecordSize * count;
-    if (expected > size) return false;  // ends early
-    bytes.resize(static_cast<std::size_t>(expected));
-    std::copy(header, header + sizeof header, bytes.begin());
-    return file.ReadExactly(bytes.data() + sizeof header, bytes.size() - sizeof header);
-}
-
 }  // namespace
 
-LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary) {
-    diary.bytes.clear();
+LoadResult ReadDataFile(FileSystem& files, RecordSink& sink) {
     std::unique_ptr<ReadableFile> file = files.OpenForReading(kDataFileName);
     if (!file) {
         if (Exists(files, kBackupFileName)) return LoadNoFileBackupExists;
@@ -65,17 +49,36 @@ LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary) {
         file = files.OpenForReading(kDataFileName);
         if (!file) return LoadCannotCreate;
     }
-    std::vector<unsigned char> bytes;
-    const bool whole = ReadWholeDiary(*file, bytes);
-    file.reset();
-    if (!whole) return LoadCorrupt;
+    // The stated count is checked against the file's size before anything is allocated,
+    // so a damaged count can neither allocate nor loop for long.
+    uint64_t size = 0;
+    unsigned char header[8];
+    if (!file->Size(size) || size < kDataFileOverhead || !file->ReadExactly(header, sizeof header))
+        return LoadCorrupt;
+    const uint64_t count = static_cast<uint32_t>(GetInt32(header + 4));
+    if (kDataFileOverhead + kNoteRecordSize * count > size) return LoadCorrupt;  // ends early
 
-    const unsigned char* trailer = bytes.data() + bytes.size() - 8;
-    if (GetInt32(bytes.data()) != GetInt32(trailer + 4)) return LoadCorrupt;
-    languageIndex = GetInt32(trailer);
     // The backup is a second copy, not the diary itself: no flush, so loading stays quick.
-    WriteFileWhole(files, kBackupFileName, bytes.data(), bytes.size(), false);
-    diary.bytes = std::move(bytes);
+    // It replaces "backup.dat" only once the file has proved whole.
+    ReplacementFile backup(files, kBackupFileName);
+    backup.Write(header, sizeof header);
+    sink.Expect(static_cast<std::size_t>(count));
+    constexpr uint64_t kRunLength = 512;  // records per read: 62 KB
+    std::vector<unsigned char> run(kNoteRecordSize * static_cast<std::size_t>(std::min(count, kRunLength)));
+    for (uint64_t left = count; left > 0;) {
+        const std::size_t records = static_cast<std::size_t>(std::min(left, kRunLength));
+        if (!file->ReadExactly(run.data(), kNoteRecordSize * records)) return LoadCorrupt;
+        backup.Write(run.data(), kNoteRecordSize * records);
+        sink.Take(run.data(), records);
+        left -= records;
+    }
+    unsigned char trailer[8];
+    if (!file->ReadExactly(trailer, sizeof trailer) || GetInt32(header) != GetInt32(trailer + 4))
+        return LoadCorrupt;
+    file.reset();
+    languageIndex = GetInt32(trailer);
+    backup.Write(trailer, sizeof trailer);
+    backup.Commit(false);
     return LoadOk;
 }
 

@@ -36,20 +36,21 @@ std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,
 // file stays as it was unless the new one reached the disk whole.
 bool WriteDataFile(FileSystem& files, const std::vector<const Note*>& notes);
 
-// The bytes of a data file that passed its checks: header, records and trailer.
-struct DiaryImage {
-    std::vector<unsigned char> bytes;
-
-    std::size_t Count() const { return (bytes.size() - kDataFileOverhead) / kNoteRecordSize; }
-    const unsigned char* Record(std::size_t index) const {
-        return bytes.data() + 8 + kNoteRecordSize * index;
-    }
+// Takes a data file's records as they are read: first their count, then runs of whole
+// records in file order.
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    virtual void Expect(std::size_t count) = 0;
+    virtual void Take(const unsigned char* records, std::size_t count) = 0;
 };
 
-// Reads the data file, creating an empty one when neither it nor a backup exists.
-// On LoadOk `diary` holds the file as read, `languageIndex` has the stored language and
-// the backup has been refreshed; otherwise `diary` is empty.
-LoadResult ReadDataFile(FileSystem& files, DiaryImage& diary);
+// Reads the data file, creating an empty one when neither it nor a backup exists. The file
+// is read in runs of records, each copied to the backup as it goes, so a large diary is
+// never held twice. On LoadOk `languageIndex` has the stored language and the backup has
+// been refreshed; otherwise the backup is untouched and the records handed over must be
+// dropped.
+LoadResult ReadDataFile(FileSystem& files, RecordSink& sink);
 
 // Recovery steps that start-up runs with the user's answers.
 // No data file but a backup: restore it (true) or start an empty diary (false). False when

@@ -53,6 +53,28 @@ std::size_t MoveInParts(std::size_t bytes, MovePart movePart) {
 // The disk of the machine the core is built for.
 FileSystem& DiskFileSystem();
 
+// A new content for `name`, written under a temporary name beside it, that replaces `name`
+// only on Commit after a whole write; dropped unused, it leaves `name` as it was and
+// removes the temporary file.
+class ReplacementFile {
+public:
+    ReplacementFile(FileSystem& files, const std::string& name);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // A write that fails spoils the replacement: Commit then does nothing.
+    void Write(const void* bytes, std::size_t size);
+    // With `durable` the file is flushed to the disk first. False when `name` is unchanged.
+    bool Commit(bool durable);
+
+private:
+    FileSystem& files_;
+    std::string name_, temporary_;
+    std::unique_ptr<WritableFile> file_;
+    bool whole_ = false;
+};
+
 // Writes `bytes` to `name` so that `name` holds either its old content or all of the new:
 // the bytes go to a temporary file beside it, which then replaces it. With `durable`
 // the temporary file is flushed to the disk before the replacement. On failure `name`

@@ -18,32 +18,72 @@ bool NoteStore::Close() {
     return saved;
 }
 
-LoadResult NoteStore::Load() {
-    DiaryImage diary;
-    const LoadResult result = ReadDataFile(files_, diary);
-    if (result != LoadOk) return result;
+namespace {
 
-    // Sorting on (next occurrence, place in the file) gives exactly the order of inserting
-    // the records one by one, each after every note on or before it, in O(n log n).
+// Collects the notes in file order with the key that orders them. Sorting on (next
+// occurrence, place in the file) gives exactly the order of inserting the records one by
+// one, each after every note on or before it, in O(n log n).
+class LoadedNotes : public RecordSink {
+public:
     struct SortKey {
         ResolvedDate date;
         std::size_t index;
     };
-    const Today today = ReadToday();
-    const std::size_t count = diary.Count();
-    std::vector<SortKey> keys(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned char* record = diary.Record(i);
-        keys[i] = {ResolveAgainst(today, GetInt32(record + 8), GetInt32(record + 4), GetInt32(record)), i};
+
+    LoadedNotes(std::vector<NoteStore::StoredNote>& entries, std::vector<SortKey>& keys)
+        : entries_(entries), keys_(keys), today_(ReadToday()) {}
+
+    void Expect(std::size_t count) override {
+        entries_.reserve(count);
+        keys_.reserve(count);
     }
-    std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+    void Take(const unsigned char* records, std::size_t count) override {
+        for (std::size_t i = 0; i < count; ++i) {
+            const Note note = DecodeNote(records + kNoteRecordSize * i);
+            keys_.push_back({ResolveAgainst(today_, note.day, note.month, note.year), entries_.size()});
+            entries_.push_back({kNoNote, note});
+        }
+    }
+
+private:
+    std::vector<NoteStore::StoredNote>& entries_;
+    std::vector<SortKey>& keys_;
+    const Today today_;
+};
+
+}  // namespace
+
+LoadResult NoteStore::Load() {
+    std::vector<LoadedNotes::SortKey> keys;
+    LoadedNotes sink(entries_, keys);
+    const LoadResult result = ReadDataFile(files_, sink);
+    if (result != LoadOk) {
+        entries_.clear();
+        return result;
+    }
+    std::sort(keys.begin(), keys.end(), [](const LoadedNotes::SortKey& a, const LoadedNotes::SortKey& b) {
         if (a.date.year != b.date.year) return a.date.year < b.date.year;
         if (a.date.month != b.date.month) return a.date.month < b.date.month;
         if (a.date.day != b.date.day) return a.date.day < b.date.day;
         return a.index < b.index;
     });
-    entries_.reserve(count);
-    for (const SortKey& key : keys) entries_.push_back({++lastId_, DecodeNote(diary.Record(key.index))});
+    // Into sorted order in place, one cycle of the permutation at a time, so a large diary
+    // is never held twice; a moved note's key gets its index cleared to mark it done.
+    constexpr std::size_t kPlaced = SIZE_MAX;
+    for (std::size_t start = 0; start < keys.size(); ++start) {
+        if (keys[start].index == kPlaced) continue;
+        StoredNote held = std::move(entries_[start]);
+        std::size_t place = start;
+        while (keys[place].index != start) {
+            const std::size_t from = keys[place].index;
+            entries_[place] = std::move(entries_[from]);
+            keys[place].index = kPlaced;
+            place = from;
+        }
+        entries_[place] = std::move(held);
+        keys[place].index = kPlaced;
+    }
+    for (StoredNote& entry : entries_) entry.id = ++lastId_;
     return LoadOk;
 }
 

@@ -47,11 +47,13 @@ public:
     // gives whether the save succeeded.
     bool Close();
 
-private:
+    // A note with its identity, as the store keeps it.
     struct StoredNote {
         NoteId id;
         Note note;
     };
+
+private:
 
     LoadResult Load();
 

@@ -125,6 +125,29 @@ TEST_F(DataFileTest, TextWithoutTerminatorSurvivesALoadAndSaveByteForByte) {
     EXPECT_EQ(WithoutTags(DiaryFile({note}, 0, 5)), WithoutTags(disk.Get(kDataFileName)));
 }
 
+// The backup is written while the file is read: any step of it failing still loads the
+// diary, keeps the old backup and leaves no temporary file.
+TEST_F(DataFileTest, BackupThatCannotBeWrittenStillLoadsAndKeepsTheOldOne) {
+    const FileStep steps[] = {FileStep::Create, FileStep::Write, FileStep::ShortWrite, FileStep::Close,
+                              FileStep::Replace};
+    const Bytes oldBackup = DiaryFile({}, 0, 1);
+    std::vector<Note> notes;
+    for (int i = 0; i < 700; ++i) notes.push_back(MakeNote(0, 1 + i % 12, 1 + i % 28));  // more than one run
+    for (const FileStep step : steps) {
+        SCOPED_TRACE(static_cast<int>(step));
+        MemoryFileSystem files;
+        files.Put(kBackupFileName, oldBackup);
+        files.Put(kDataFileName, DiaryFile(notes, 2));
+        files.failing = step;
+        NoteStore store(files);
+        EXPECT_EQ(LoadOk, store.Result());
+        EXPECT_EQ(700u, store.Count());
+        EXPECT_EQ(oldBackup, files.Get(kBackupFileName));
+        EXPECT_FALSE(files.Has(std::string(kBackupFileName) + ".new"));
+        store.Clear();
+    }
+}
+
 TEST_F(DataFileTest, SuccessfulLoadRefreshesTheBackup) {
     disk.Put(kBackupFileName, DiaryFile({}, 0, 1));
     const Bytes current = DiaryFile({MakeNote(0, 1, 1)}, 0, 2);
