@@ -88,11 +88,6 @@ ResolvedDate ResolveAgainst(const Today& today, int32_t day, int32_t month, int3
     return date;
 }
 
-bool OccursNoLaterThan(const Today& today, const Note& existing, const Note& newNote) {
-    return IsOnOrBefore(ResolveAgainst(today, existing.day, existing.month, existing.year),
-                        ResolveAgainst(today, newNote.day, newNote.month, newNote.year));
-}
-
 bool IsObsolete(const Note& note) {
     const ResolvedDate last{note.year == 0 ? 9999 : note.year, note.month == 0 ? 12 : note.month,
                             note.day};

@@ -34,8 +34,6 @@ extern int isStartupPass;
 // today; the day stays as stored.
 ResolvedDate ResolveAgainst(const Today& today, int32_t day, int32_t month, int32_t year);
 
-// Whether `existing` occurs on or before `newNote`, both resolved against one `today`.
-bool OccursNoLaterThan(const Today& today, const Note& existing, const Note& newNote);
 bool IsObsolete(const Note& note);
 bool IsDue(const Note& note);
 int WeekdayOf(int32_t day, int32_t month, int32_t year);

@@ -75,11 +75,8 @@ long SetDefaultsPair(Registry& registry, RegistryKey key, const Note& note) {
 }  // namespace
 
 void ReadNoteDefaults(Registry& registry, Note& note) {
-    Note pair = note;
-    if (!ReadDefaultsPair(registry, Hive::CurrentUser, kPerUserKeyPath, pair))
-        ReadDefaultsPair(registry, Hive::LocalMachine, kRecordKeyPath, pair);
-    note.advance = pair.advance;
-    note.period = pair.period;
+    if (!ReadDefaultsPair(registry, Hive::CurrentUser, kPerUserKeyPath, note))
+        ReadDefaultsPair(registry, Hive::LocalMachine, kRecordKeyPath, note);
 }
 
 long WriteNoteDefaults(Registry& registry, const Note& note) {
@@ -91,11 +88,7 @@ long WriteNoteDefaults(Registry& registry, const Note& note) {
         registry.CloseKey(key);
     }
     if (result == kErrorSuccess) {
-        if (registry.OpenKey(Hive::CurrentUser, kPerUserKeyPath, KeyAccess::Write, key) == kErrorSuccess) {
-            registry.DeleteValue(key, "DefNoteAdvance");
-            registry.DeleteValue(key, "DefNotePeriod");
-            registry.CloseKey(key);
-        }
+        RemovePerUserSettings(registry);  // the pair it held must not shadow this one
         return result;
     }
     result = registry.CreateKeyPath(Hive::CurrentUser, kPerUserKeyPath, key);

@@ -100,8 +100,11 @@ bool NoteStore::Find(NoteId id, uint32_t& position) const {
 NoteId NoteStore::Insert(const Note& note) {
     // One reading of today for the whole walk, so a walk across midnight stays consistent.
     const Today today = ReadToday();
+    const ResolvedDate key = ResolveAgainst(today, note.day, note.month, note.year);
     auto place = entries_.begin();
-    while (place != entries_.end() && OccursNoLaterThan(today, place->note, note)) ++place;
+    while (place != entries_.end() &&
+           IsOnOrBefore(ResolveAgainst(today, place->note.day, place->note.month, place->note.year), key))
+        ++place;
     const NoteId id = ++lastId_;
     entries_.insert(place, StoredNote{id, note});
     return id;

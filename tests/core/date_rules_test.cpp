@@ -8,6 +8,7 @@
 using test_support::CoreTest;
 using test_support::MakeNote;
 using test_support::NextOccurrence;
+using test_support::OccursNoLaterThan;
 using test_support::SetToday;
 
 namespace {

@@ -119,13 +119,10 @@ TEST_F(InstallRecordTest, DefaultsOfAUserWithoutRightsLiveInTheUserKey) {
     accepted.advance = 3;
     accepted.period = 1;
     EXPECT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
-    EXPECT_TRUE(registry.ValuesOf(Hive::CurrentUser, kPerUserKeyPath)->empty());
+    EXPECT_FALSE(registry.HasKey(Hive::CurrentUser, kPerUserKeyPath)) << "retired with its pair";
     ReadNoteDefaults(registry, fresh);
     EXPECT_EQ(3, fresh.advance);
     EXPECT_EQ(1, fresh.period);
-
-    EXPECT_EQ(kErrorSuccess, RemovePerUserSettings(registry));
-    EXPECT_FALSE(registry.HasKey(Hive::CurrentUser, kPerUserKeyPath));
 }
 
 TEST_F(InstallRecordTest, RemovalTakesRecordDefaultsAndAutostart) {

@@ -47,6 +47,13 @@ inline void NextOccurrence(int32_t& day, int32_t& month, int32_t& year) {
     year = static_cast<int32_t>(date.year);
 }
 
+// Whether `existing` occurs on or before `newNote`, both resolved against one `today`:
+// the order the store keeps.
+inline bool OccursNoLaterThan(const Today& today, const Note& existing, const Note& newNote) {
+    return IsOnOrBefore(ResolveAgainst(today, existing.day, existing.month, existing.year),
+                        ResolveAgainst(today, newNote.day, newNote.month, newNote.year));
+}
+
 // Removes the note `id` if it is still stored, then saves; false only when a save failed.
 inline bool RemoveNote(NoteStore& store, NoteId id) {
     uint32_t position = 0;
