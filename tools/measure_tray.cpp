@@ -3,6 +3,10 @@
 //                             and, once it is idle, its peak working set; leave it running
 //   measure_tray floor PATH   start PATH, a program that adds an icon and exits; print the
 //                             milliseconds until it has exited
+//   measure_tray idle PATH    start PATH, a tray program; print the milliseconds until it is
+//                             idle: its icon 101 exists and messages sent to its window come
+//                             back; leave it running (its peak is read from outside Wine)
+//   measure_tray close-bare   end the running bare_tray.exe
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
@@ -42,6 +46,24 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM parameter) {
     return FALSE;
 }
 
+bool IconPresent(HWND window);
+
+struct IconWindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+// Any top-level window of the process that owns the tray icon: the bare program's plain
+// window or the tray program's main window.
+BOOL CALLBACK FindIconWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<IconWindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IconPresent(window)) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
 bool IconPresent(HWND window) {
     NOTIFYICONDATAW probe = {};
     probe.cbSize = NOTIFYICONDATAW_V1_SIZE;
@@ -53,6 +75,12 @@ bool IconPresent(HWND window) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "close-bare") {
+        const HWND bare = FindWindowW(L"BareTray", nullptr);
+        if (!bare) return 4;
+        SendMessageTimeoutW(bare, WM_CLOSE, 0, 0, SMTO_NORMAL, 30000, nullptr);
+        return 0;
+    }
     if (argc != 3) return 2;
     const std::string what = argv[1];
     PROCESS_INFORMATION process = {};
@@ -63,6 +91,23 @@ int main(int argc, char** argv) {
         WaitForSingleObject(process.hProcess, 30000);
         QueryPerformanceCounter(&end);
         std::printf("floor_ms=%.0f\n", Milliseconds(start, end));
+        return 0;
+    }
+    if (what == "idle") {
+        IconWindowSearch search{process.dwProcessId, nullptr};
+        for (int i = 0; i < 120000 && !search.found; ++i) {
+            EnumWindows(FindIconWindow, reinterpret_cast<LPARAM>(&search));
+            if (!search.found) Sleep(1);
+        }
+        if (!search.found) return 4;
+        // The first idle moment of its thread; then two messages one after the other: the
+        // first may come back before a message that start-up posted itself, the second comes
+        // back only after that one has been handled.
+        WaitForInputIdle(process.hProcess, 120000);
+        for (int i = 0; i < 2; ++i)
+            if (!SendMessageTimeoutW(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 120000, nullptr)) return 5;
+        QueryPerformanceCounter(&end);
+        std::printf("idle_ms=%.0f\n", Milliseconds(start, end));
         return 0;
     }
     MainWindowSearch search{process.dwProcessId, nullptr};
