@@ -83,18 +83,29 @@ LoadResult NoteStore::Load() {
         entries_[place] = std::move(held);
         keys[place].index = kPlaced;
     }
-    for (StoredNote& entry : entries_) entry.id = ++lastId_;
+    positions_.reserve(positions_.size() + entries_.size());
+    for (StoredNote& entry : entries_) {
+        entry.id = ++lastId_;
+        positions_.push_back(kGone);
+    }
+    NotePositionsFrom(0);
     return LoadOk;
 }
 
+void NoteStore::NotePositionsFrom(std::size_t from) {
+    for (std::size_t i = from; i < entries_.size(); ++i)
+        positions_[static_cast<std::size_t>(entries_[i].id)] = static_cast<uint32_t>(i);
+}
+
 bool NoteStore::Find(NoteId id, uint32_t& position) const {
-    for (uint32_t i = 0; i < Count(); ++i) {
-        if (entries_[i].id == id) {
-            position = i;
-            return true;
-        }
-    }
-    return false;
+    if (id >= positions_.size() || positions_[static_cast<std::size_t>(id)] == kGone) return false;
+    position = positions_[static_cast<std::size_t>(id)];
+    return true;
+}
+
+void NoteStore::Clear() {
+    for (const StoredNote& entry : entries_) positions_[static_cast<std::size_t>(entry.id)] = kGone;
+    entries_.clear();
 }
 
 NoteId NoteStore::Insert(const Note& note) {
@@ -106,7 +117,10 @@ NoteId NoteStore::Insert(const Note& note) {
            IsOnOrBefore(ResolveAgainst(today, place->note.day, place->note.month, place->note.year), key))
         ++place;
     const NoteId id = ++lastId_;
+    positions_.push_back(kGone);
+    const std::size_t at = static_cast<std::size_t>(place - entries_.begin());
     entries_.insert(place, StoredNote{id, note});
+    NotePositionsFrom(at);
     return id;
 }
 
@@ -116,14 +130,20 @@ bool NoteStore::Add(const Note& note, NoteId* id) {
     return Save();
 }
 
-bool NoteStore::RemoveAt(uint32_t position) {
+void NoteStore::Erase(uint32_t position) {
+    positions_[static_cast<std::size_t>(entries_[position].id)] = kGone;
     entries_.erase(entries_.begin() + position);
+    NotePositionsFrom(position);
+}
+
+bool NoteStore::RemoveAt(uint32_t position) {
+    Erase(position);
     return Save();
 }
 
 bool NoteStore::Replace(NoteId id, const Note& note, NoteId* newId) {
     uint32_t position = 0;
-    if (Find(id, position)) entries_.erase(entries_.begin() + position);
+    if (Find(id, position)) Erase(position);
     return Add(note, newId);
 }
 

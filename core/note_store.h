@@ -28,7 +28,7 @@ public:
     Note& At(uint32_t position) { return entries_[position].note; }
     const Note& At(uint32_t position) const { return entries_[position].note; }
     NoteId IdAt(uint32_t position) const { return entries_[position].id; }
-    // False when the note is no longer stored.
+    // False when the note is no longer stored. Constant time: the passes look up every note.
     bool Find(NoteId id, uint32_t& position) const;
 
     // Puts a copy of the note after every note that occurs on or before it; no save.
@@ -42,7 +42,7 @@ public:
     bool Replace(NoteId id, const Note& note, NoteId* newId = nullptr);
     // Writes the whole list; false when the file on disk is still the old one.
     bool Save();
-    void Clear() { entries_.clear(); }
+    void Clear();
     // Saves and empties the store for good, so that its destruction writes nothing more;
     // gives whether the save succeeded.
     bool Close();
@@ -56,9 +56,17 @@ public:
 private:
 
     LoadResult Load();
+    // Records the positions of the notes from `from` on, after they moved.
+    void NotePositionsFrom(std::size_t from);
+    void Erase(uint32_t position);
+
+    static constexpr uint32_t kGone = UINT32_MAX;
 
     FileSystem& files_;
     std::vector<StoredNote> entries_;
+    // By identity, every note's position, or kGone once it has left the store. Identities
+    // are handed out in turn and never reused, so this grows by one a note ever stored.
+    std::vector<uint32_t> positions_{kGone};
     NoteId lastId_ = kNoNote;
     LoadResult loadResult_;
     bool closed_ = false;

@@ -92,6 +92,54 @@ TEST_F(NoteStoreTest, IdentityFollowsTheNoteWhenPositionsMove) {
     EXPECT_EQ(std::vector<std::string>({"july"}), Texts(store));
 }
 
+// Every stored identity is found at its position and every departed one is not found,
+// after a load and through random insertions, removals, replacements and a clear.
+TEST_F(NoteStoreTest, FindGivesEachNotesPositionThroughEveryChange) {
+    std::mt19937 random(18);
+    std::vector<Note> file;
+    for (int i = 0; i < 40; ++i) file.push_back(MakeNote(2004, 1 + i % 12, 1 + i % 28, 2, 4, std::to_string(i)));
+    disk.Put(kDataFileName, DiaryFile(file));
+    NoteStore store(disk);
+    std::vector<NoteId> departed;
+    const auto expectIndexAgrees = [&](int step) {
+        for (uint32_t i = 0; i < store.Count(); ++i) {
+            uint32_t position = 99999;
+            ASSERT_TRUE(store.Find(store.IdAt(i), position)) << "step " << step << ", position " << i;
+            ASSERT_EQ(i, position) << "step " << step;
+        }
+        for (NoteId id : departed) {
+            uint32_t position = 0;
+            ASSERT_FALSE(store.Find(id, position)) << "step " << step << ": note " << id << " is gone";
+        }
+    };
+    expectIndexAgrees(-1);
+    for (int step = 0; step < 300; ++step) {
+        const Note note = MakeNote(random() % 2 ? 0 : 2004, static_cast<int32_t>(random() % 13),
+                                   static_cast<int32_t>(1 + random() % 31), 2, 4, "new");
+        const uint32_t position = store.Count() ? static_cast<uint32_t>(random() % store.Count()) : 0;
+        switch (random() % 3) {
+            case 0: store.Insert(note); break;
+            case 1:
+                if (store.Count() == 0) break;
+                departed.push_back(store.IdAt(position));
+                store.RemoveAt(position);
+                break;
+            default:
+                if (store.Count() == 0) break;
+                departed.push_back(store.IdAt(position));
+                store.Replace(store.IdAt(position), note);
+                break;
+        }
+        expectIndexAgrees(step);
+    }
+    uint32_t unused = 0;
+    EXPECT_FALSE(store.Find(kNoNote, unused));
+    EXPECT_FALSE(store.Find(1000000, unused)) << "never handed out";
+    for (uint32_t i = 0; i < store.Count(); ++i) departed.push_back(store.IdAt(i));
+    store.Clear();
+    expectIndexAgrees(300);
+}
+
 TEST_F(NoteStoreTest, ReplaceMovesTheNoteInOneSaveOrAddsItWhenGone) {
     NoteStore store(disk);
     NoteId first = kNoNote;
