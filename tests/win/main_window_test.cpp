@@ -37,6 +37,62 @@ TEST_F(MainWindowTest, ListShowsTheNotesInOrderWithTheirDateAndReminderTexts) {
     EXPECT_EQ(expected, rows);
 }
 
+// The list shows the store as it was at the last rebuild, whatever happened to the store
+// since (a pass may remove a note before its rebuild), and a command acts on the note the
+// selected row shows, never on whatever note has moved to its position.
+TEST_F(MainWindowTest, ListShowsTheStoreOfTheLastRebuildAndCommandsActOnTheShownNote) {
+    PutNotes({MakeNote(0, 0, 1, 2, 4, "one"), MakeNote(0, 0, 2, 2, 4, "two"), MakeNote(0, 0, 3, 2, 4, "three")});
+    std::vector<std::vector<std::wstring>> before, underneath, rebuilt;
+    robot.ThenDo([&] {
+        before = ListRows();
+        SelectRow(0);
+        noteStore->RemoveAt(0);  // as a pass would, before its rebuild
+        noteStore->At(0).day = 9;
+        underneath = ListRows();
+        Press(IDC_REMOVE);  // the selected row's note is gone: nothing to ask
+        Press(IDC_MODIFY);
+        SendMessageW(tray.mainWindow, UM_REFRESH_LIST, 0, 0);
+        rebuilt = ListRows();
+        RequestShutDown(tray.mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    ASSERT_EQ(3u, before.size());
+    EXPECT_EQ(before, underneath) << "no row changes before the rebuild";
+    ASSERT_EQ(2u, rebuilt.size());
+    EXPECT_EQ(L"9. --. ----", rebuilt[0][0]);
+    EXPECT_EQ(L"two", rebuilt[0][1]);
+    EXPECT_EQ(L"three", rebuilt[1][1]);
+    EXPECT_TRUE(robot.Opened().empty()) << "neither the confirmation nor the editor for another note";
+    EXPECT_EQ(2u, SavedNotes().size());
+}
+
+// Typing in the list goes to the first row whose date begins with the typed text; the list
+// finds rows by the beginning of their date or by the whole date.
+TEST_F(MainWindowTest, TypingInTheListGoesToTheRowsWhoseDateBeginsSo) {
+    PutNotes({MakeNote(2005, 3, 5, 2, 4, "march"), MakeNote(2005, 12, 24, 2, 4, "eve"),
+              MakeNote(2005, 12, 25, 2, 4, "day")});
+    std::vector<int> focused, found;
+    robot.ThenDo([&] {
+        SetFocus(NoteList());
+        for (wchar_t typed : {L'2'}) {
+            SendMessageW(NoteList(), WM_CHAR, typed, 1);  // a repeat count of 1
+            focused.push_back(static_cast<int>(SendMessageW(NoteList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+        }
+        for (const wchar_t* date : {L"24", L"5. 3. 2005", L"5. 3.", L"7"}) {
+            LVFINDINFOW find = {};
+            find.flags = LVFI_PARTIAL | LVFI_WRAP;
+            if (wcslen(date) > 2) find.flags = LVFI_STRING;
+            find.psz = date;
+            found.push_back(static_cast<int>(
+                SendMessageW(NoteList(), LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find))));
+        }
+        RequestShutDown(tray.mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(std::vector<int>({1}), focused) << "24. 12. 2005";
+    EXPECT_EQ(std::vector<int>({1, 0, -1, -1}), found) << "\"24\" begins a date; \"5. 3.\" is no whole date";
+}
+
 TEST_F(MainWindowTest, AddStartsFromTodayAndTheDefaultsAndStoresTheAcceptedNote) {
     SetToday(2004, 12, 7);
     PutNotes({MakeNote(0, 0, 10, 2, 4, "tenth")});

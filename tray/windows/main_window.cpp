@@ -47,38 +47,99 @@ void BuildTrayMenuAndTexts(HWND window) {
     SetWindowTextW(window, Wide(Text(Txt::MainTitle)));
 }
 
-void SetCell(int row, int column, const std::wstring& text) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(noteListView, column == 0 ? LVM_INSERTITEMW : LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+// The rows as the store was at the last rebuild. The list asks for its texts as it draws
+// them, so it holds none itself; it reads this copy, never the store, which a pass may
+// change before the next rebuild.
+std::vector<NoteStore::StoredNote> listedNotes;
+
+std::wstring CellText(const Note& note, int column) {
+    switch (column) {
+        case 0: return Wide(DateText(note));
+        case 1: return WideFromAnsi(NoteText(note));
+        default: return Wide(ReminderText(note));
+    }
 }
 
 void RefreshList() {
-    // No drawing while the rows are rebuilt, and room for all of them at once: a large
-    // diary would otherwise cost a repaint and a reallocation per row.
-    SendMessageW(noteListView, WM_SETREDRAW, FALSE, 0);
+    // Deleting the rows first drops the selection, as rebuilding every row did.
     SendMessageW(noteListView, LVM_DELETEALLITEMS, 0, 0);
+    listedNotes.clear();
     const uint32_t count = noteStore ? noteStore->Count() : 0;
-    SendMessageW(noteListView, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL);
-    for (uint32_t i = 0; i < count; ++i) {
-        const Note& note = noteStore->At(i);
-        const int row = static_cast<int>(i);
-        SetCell(row, 0, Wide(DateText(note)));
-        SetCell(row, 1, WideFromAnsi(NoteText(note)));
-        SetCell(row, 2, Wide(ReminderText(note)));
-    }
-    SendMessageW(noteListView, WM_SETREDRAW, TRUE, 0);
+    listedNotes.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) listedNotes.push_back({noteStore->IdAt(i), noteStore->At(i)});
+    SendMessageW(noteListView, LVM_SETITEMCOUNT, count, 0);
     InvalidateRect(noteListView, nullptr, TRUE);
+}
+
+void GiveCellText(NMLVDISPINFOW& request) {
+    LVITEMW& item = request.item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    const std::size_t row = static_cast<std::size_t>(item.iItem);
+    const std::wstring text = row < listedNotes.size() ? CellText(listedNotes[row].note, item.iSubItem) : L"";
+    lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
+}
+
+// Typing in the list jumps to the next row whose date begins with what was typed; a list
+// without texts of its own asks here.
+LRESULT FindListedRow(const NMLVFINDITEMW& request) {
+    const LVFINDINFOW& find = request.lvfi;
+    if (!(find.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find.psz || listedNotes.empty()) return -1;
+    const std::size_t count = listedNotes.size();
+    const std::size_t start = request.iStart >= 0 ? static_cast<std::size_t>(request.iStart) % count : 0;
+    const int wanted = lstrlenW(find.psz);
+    for (std::size_t step = 0; step < count; ++step) {
+        if (start + step >= count && !(find.flags & LVFI_WRAP)) break;
+        const std::size_t row = (start + step) % count;
+        const std::wstring date = CellText(listedNotes[row].note, 0);
+        const int compared = find.flags & LVFI_PARTIAL ? wanted : static_cast<int>(date.size());
+        if (static_cast<int>(date.size()) >= compared &&
+            CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, date.c_str(), compared, find.psz, wanted) ==
+                CSTR_EQUAL)
+            return static_cast<LRESULT>(row);
+    }
+    return -1;
+}
+
+BOOL OnNotify(HWND window, NMHDR* header) {
+    if (header->idFrom != IDC_NOTE_LIST) return FALSE;
+    switch (header->code) {
+        case LVN_GETDISPINFOW: GiveCellText(*reinterpret_cast<NMLVDISPINFOW*>(header)); return TRUE;
+        case LVN_ODFINDITEMW:
+            SetWindowLongPtrW(window, DWLP_MSGRESULT, FindListedRow(*reinterpret_cast<NMLVFINDITEMW*>(header)));
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+// The template's list keeps a copy of every text it shows: with a large diary, most of
+// the program's memory. A list of the same place, styles, font and tab order that asks
+// for its texts as it draws them takes its place; the style cannot be added later.
+HWND ListWithoutOwnTexts(HWND window) {
+    const HWND templateList = GetDlgItem(window, IDC_NOTE_LIST);
+    RECT place = {};
+    GetWindowRect(templateList, &place);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    wchar_t title[64] = {};
+    GetWindowTextW(templateList, title, 64);
+    const LONG_PTR style = GetWindowLongPtrW(templateList, GWL_STYLE) | LVS_OWNERDATA;
+    const HWND list = CreateWindowExW(static_cast<DWORD>(GetWindowLongPtrW(templateList, GWL_EXSTYLE)),
+                                      WC_LISTVIEWW, title, static_cast<DWORD>(style), place.left, place.top,
+                                      place.right - place.left, place.bottom - place.top, window,
+                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_NOTE_LIST)),
+                                      GetModuleHandleW(nullptr), nullptr);
+    if (!list) return templateList;
+    SendMessageW(list, WM_SETFONT, SendMessageW(templateList, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(list, templateList, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    DestroyWindow(templateList);
+    return list;
 }
 
 BOOL OnInitDialog(HWND window) {
     BuildTrayMenuAndTexts(window);
     if (languageIndex >= 0 && languageIndex <= 2)
         CheckRadioButton(window, IDC_ENGLISH, IDC_SLOVAK, IDC_ENGLISH + languageIndex);
-    noteListView = GetDlgItem(window, IDC_NOTE_LIST);
+    noteListView = ListWithoutOwnTexts(window);
     for (int i = 0; i < 3; ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
@@ -122,12 +183,11 @@ void OnAdd(HWND window) {
 
 // The note of the row the user selected last, by identity; false when there is none.
 bool SelectedNote(NoteId& id, uint32_t& position) {
-    if (!noteStore || noteStore->Count() == 0) return false;
+    if (!noteStore) return false;
     const LRESULT mark = SendMessageW(noteListView, LVM_GETSELECTIONMARK, 0, 0);
-    if (mark < 0 || static_cast<uint64_t>(mark) >= noteStore->Count()) return false;
-    position = static_cast<uint32_t>(mark);
-    id = noteStore->IdAt(position);
-    return true;
+    if (mark < 0 || static_cast<uint64_t>(mark) >= listedNotes.size()) return false;
+    id = listedNotes[static_cast<std::size_t>(mark)].id;
+    return noteStore->Find(id, position);
 }
 
 void OnModify(HWND window) {
@@ -231,6 +291,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case UM_TRAY_CALLBACK: return OnTrayCallback(window, lParam);
         case UM_LANGUAGE_CHANGED: OnLanguageChanged(window); return TRUE;
         case UM_REFRESH_LIST: RefreshList(); return TRUE;
+        case WM_NOTIFY: return OnNotify(window, reinterpret_cast<NMHDR*>(lParam));
         case WM_ENDSESSION:
             // The session ends without "Shut down": keep a language change or a refusal.
             if (wParam && noteStore) noteStore->Save();
