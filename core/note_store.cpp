@@ -20,68 +20,111 @@ bool NoteStore::Close() {
 
 namespace {
 
-// Collects the notes in file order with the key that orders them. Sorting on (next
-// occurrence, place in the file) gives exactly the order of inserting the records one by
-// one, each after every note on or before it, in O(n log n).
+// The order of a load is (next occurrence, place in the file): exactly the order of
+// inserting the records one by one, each after every note on or before it. Each note's
+// next occurrence is resolved once, as it is read. A date of the usual range packs into
+// 32 bits, so a key is one 64-bit number with the place below it and the sort compares
+// plain integers; a file with any other date (only a damaged or foreign one) is sorted on
+// whole dates instead.
 class LoadedNotes : public RecordSink {
 public:
-    struct SortKey {
-        ResolvedDate date;
-        std::size_t index;
-    };
-
-    LoadedNotes(std::vector<NoteStore::StoredNote>& entries, std::vector<SortKey>& keys)
-        : entries_(entries), keys_(keys), today_(ReadToday()) {}
+    LoadedNotes(std::vector<NoteStore::StoredNote>& entries) : entries_(entries), today_(ReadToday()) {}
 
     void Expect(std::size_t count) override {
         entries_.reserve(count);
-        keys_.reserve(count);
+        packed_.reserve(count);
     }
     void Take(const unsigned char* records, std::size_t count) override {
         for (std::size_t i = 0; i < count; ++i) {
-            const Note note = DecodeNote(records + kNoteRecordSize * i);
-            keys_.push_back({ResolveAgainst(today_, note.day, note.month, note.year), entries_.size()});
-            entries_.push_back({kNoNote, note});
+            const std::size_t place = entries_.size();
+            entries_.push_back({kNoNote, DecodeNote(records + kNoteRecordSize * i)});
+            const Note& note = entries_.back().note;
+            const ResolvedDate date = ResolveAgainst(today_, note.day, note.month, note.year);
+            uint64_t packed = 0;
+            if (wide_.empty() && Pack(date, packed)) {
+                packed_.push_back(packed << 32 | place);
+                continue;
+            }
+            if (wide_.empty()) Widen();
+            wide_.push_back({date, place});
         }
     }
 
+    // The place in the file of the note that goes to each position, in order.
+    std::vector<uint64_t> Order() {
+        if (wide_.empty()) {
+            std::sort(packed_.begin(), packed_.end());
+            for (uint64_t& key : packed_) key &= 0xFFFFFFFF;
+            return std::move(packed_);
+        }
+        std::sort(wide_.begin(), wide_.end(), [](const WideKey& a, const WideKey& b) {
+            if (a.date.year != b.date.year) return a.date.year < b.date.year;
+            if (a.date.month != b.date.month) return a.date.month < b.date.month;
+            if (a.date.day != b.date.day) return a.date.day < b.date.day;
+            return a.place < b.place;
+        });
+        std::vector<uint64_t> order;
+        order.reserve(wide_.size());
+        for (const WideKey& key : wide_) order.push_back(key.place);
+        return order;
+    }
+
 private:
+    struct WideKey {
+        ResolvedDate date;
+        uint64_t place;
+    };
+    // Year below 2^21, month below 32, day below 64: order kept, nothing lost.
+    static bool Pack(const ResolvedDate& date, uint64_t& packed) {
+        if (date.year < 0 || date.year >= (1 << 21) || date.month < 0 || date.month >= 32 || date.day < 0 ||
+            date.day >= 64)
+            return false;
+        packed = static_cast<uint64_t>(date.year) << 11 | static_cast<uint64_t>(date.month) << 6 |
+                 static_cast<uint64_t>(date.day);
+        return true;
+    }
+    void Widen() {
+        wide_.reserve(entries_.capacity());
+        for (uint64_t key : packed_) {
+            const uint64_t date = key >> 32;
+            wide_.push_back({{static_cast<int64_t>(date >> 11), static_cast<int64_t>(date >> 6 & 31),
+                              static_cast<int64_t>(date & 63)},
+                             key & 0xFFFFFFFF});
+        }
+        packed_ = std::vector<uint64_t>();
+    }
+
     std::vector<NoteStore::StoredNote>& entries_;
-    std::vector<SortKey>& keys_;
     const Today today_;
+    std::vector<uint64_t> packed_;
+    std::vector<WideKey> wide_;
 };
 
 }  // namespace
 
 LoadResult NoteStore::Load() {
-    std::vector<LoadedNotes::SortKey> keys;
-    LoadedNotes sink(entries_, keys);
+    LoadedNotes sink(entries_);
     const LoadResult result = ReadDataFile(files_, sink);
     if (result != LoadOk) {
         entries_.clear();
         return result;
     }
-    std::sort(keys.begin(), keys.end(), [](const LoadedNotes::SortKey& a, const LoadedNotes::SortKey& b) {
-        if (a.date.year != b.date.year) return a.date.year < b.date.year;
-        if (a.date.month != b.date.month) return a.date.month < b.date.month;
-        if (a.date.day != b.date.day) return a.date.day < b.date.day;
-        return a.index < b.index;
-    });
     // Into sorted order in place, one cycle of the permutation at a time, so a large diary
-    // is never held twice; a moved note's key gets its index cleared to mark it done.
-    constexpr std::size_t kPlaced = SIZE_MAX;
-    for (std::size_t start = 0; start < keys.size(); ++start) {
-        if (keys[start].index == kPlaced) continue;
-        StoredNote held = std::move(entries_[start]);
+    // is never held twice and each note moves once; a done position is marked in `order`.
+    std::vector<uint64_t> order = sink.Order();
+    constexpr uint64_t kPlaced = UINT64_MAX;
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (order[start] == kPlaced) continue;
+        StoredNote held = entries_[start];
         std::size_t place = start;
-        while (keys[place].index != start) {
-            const std::size_t from = keys[place].index;
-            entries_[place] = std::move(entries_[from]);
-            keys[place].index = kPlaced;
+        while (order[place] != start) {
+            const std::size_t from = static_cast<std::size_t>(order[place]);
+            entries_[place] = entries_[from];
+            order[place] = kPlaced;
             place = from;
         }
-        entries_[place] = std::move(held);
-        keys[place].index = kPlaced;
+        entries_[place] = held;
+        order[place] = kPlaced;
     }
     positions_.reserve(positions_.size() + entries_.size());
     for (StoredNote& entry : entries_) {

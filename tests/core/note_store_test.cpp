@@ -44,24 +44,34 @@ TEST_F(NoteStoreTest, LoadOrdersRecordsWhateverTheirOrderInTheFile) {
     EXPECT_EQ(std::vector<std::string>({"a", "b", "c"}), Texts(store));
 }
 
-// Random diaries full of ties, open parts, passed dates and days 29 to 31: loading
+// Random diaries full of ties, open parts, passed dates and days 29 to 31, and in every
+// fourth round some notes of a damaged file's dates, early or late in the file: loading
 // must give exactly the order of inserting the file's records one by one.
 TEST_F(NoteStoreTest, LoadOrderEqualsOneByOneInsertion) {
     std::mt19937 random(20041224);
     const int32_t years[] = {0, 0, 2003, 2004, 2004, 2005, 2019};
+    // year, month, day: beyond what an ordinary date needs, on either side
+    const int32_t damaged[][3] = {{-1, 5, 5},      {2004, 40, 5},     {2004, 6, 64},  {2004, 6, 0},
+                                  {1 << 21, 1, 1}, {INT32_MIN, 0, 1}, {0, 0, -7},     {0, INT32_MAX, 1},
+                                  {2004, -3, 9},   {INT32_MAX, 12, INT32_MAX}, {(1 << 21) - 1, 31, 63}};
     const int32_t todays[][3] = {{2004, 6, 15}, {2004, 12, 31}, {2004, 2, 29}, {2005, 1, 1}};
     for (const auto& today : todays) {
         SetToday(today[0], today[1], today[2]);
         for (int round = 0; round < 20; ++round) {
             std::vector<Note> notes;
             // One diary a round spans several of the runs the file is read in.
-            const int count = round == 0 ? 1500 : static_cast<int>(random() % 60);
+            const int count = round == 0 || round == 4 ? 1500 : static_cast<int>(random() % 60);
             for (int i = 0; i < count; ++i) {
                 Note note = MakeNote(years[random() % 7], static_cast<int32_t>(random() % 13),
                                      static_cast<int32_t>(random() % 4 == 0 ? 28 + random() % 4 : 1 + random() % 31));
+                if (round % 4 == 3 && random() % 8 == 0) {
+                    const auto& date = damaged[random() % std::size(damaged)];
+                    note = MakeNote(date[0], date[1], date[2]);
+                }
                 SetNoteText(note, std::to_string(i));
                 notes.push_back(note);
             }
+            if (round == 4) notes.back() = MakeNote(-5, 1, 1, 2, 4, "damaged, last of many runs");
             MemoryFileSystem loaded;
             loaded.Put(kDataFileName, DiaryFile(notes));
             NoteStore fromFile(loaded);
