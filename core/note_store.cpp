@@ -56,7 +56,7 @@ private:
 LoadResult NoteStore::Load() {
     std::vector<LoadedNotes::SortKey> keys;
     LoadedNotes sink(entries_, keys);
-    const LoadResult result = ReadDataFile(files_, sink);
+    const LoadResult result = ReadDataFile(files_, sink, unreadable_);
     if (result != LoadOk) {
         entries_.clear();
         return result;
