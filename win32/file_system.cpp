@@ -115,6 +115,11 @@ public:
         return std::make_unique<Win32WritableFile>(file);
     }
     bool Replace(const std::string& from, const std::string& to) override {
+        // A read-only file or a folder in the way stays so: no use waiting for it.
+        const DWORD attributes = GetFileAttributesA(to.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+            return ReplaceAtOnce(from, to);
         return WhileHeld([&] { return ReplaceAtOnce(from, to); });
     }
     bool ReplaceAtOnce(const std::string& from, const std::string& to) override {
