@@ -101,7 +101,11 @@ LoadResult ReadDataFile(FileSystem& files, RecordSink& sink, UnreadableFile& unr
 }
 
 bool RecoverMissingDataFile(FileSystem& files, bool restoreBackup) {
-    if (restoreBackup) return CopyFileWhole(files, kBackupFileName, kDataFileName, true);
+    // A diary that appeared while the user was asked is newer than the backup: it stays, and
+    // the next load reads it.
+    if (restoreBackup)
+        return CopyFileWhole(files, kBackupFileName, kDataFileName, true, ReplacementFile::Placing::OnlyWhereMissing) ||
+               FileIsThere(files, kDataFileName);
     return files.Remove(kBackupFileName);
 }
 

@@ -62,7 +62,7 @@ LoadResult ReadDataFile(FileSystem& files, RecordSink& sink, UnreadableFile& unr
 
 // Recovery steps that start-up runs with the user's answers.
 // No data file but a backup: restore it (true) or start an empty diary (false). False when
-// the step could not be done.
+// the step could not be done. The restore never replaces a data file that appeared meanwhile.
 bool RecoverMissingDataFile(FileSystem& files, bool restoreBackup);
 // A damaged data file: moved to the corrupt-file name for the user, or copied there and
 // then deleted where it cannot be moved. False when it is still there; it is then never

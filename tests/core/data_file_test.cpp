@@ -240,6 +240,14 @@ TEST_F(DataFileTest, EmptyDiaryNeverReplacesADiaryThatAppearedMeanwhile) {
     EXPECT_EQ(appeared, disk.Get(kDataFileName));
     EXPECT_EQ(appeared, disk.Get(kBackupFileName));
     EXPECT_EQ(2u, disk.Names().size()) << "no temporary file may remain";
+
+    // Nor does restoring the backup replace a diary that appeared while the user was asked.
+    MemoryFileSystem asked;
+    asked.Put(kBackupFileName, DiaryFile({}, 0, 32));
+    asked.beforeMoveWithoutReplacing = [&] { asked.Put(kDataFileName, appeared); };
+    EXPECT_TRUE(RecoverMissingDataFile(asked, true));
+    EXPECT_EQ(appeared, asked.Get(kDataFileName));
+    EXPECT_EQ(2u, asked.Names().size());
 }
 
 // The backup that a load refreshes is on the disk before it takes the name: a power cut

@@ -92,7 +92,8 @@ bool MemoryFileSystem::ReplaceAtOnce(const std::string& from, const std::string&
 
 bool MemoryFileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
     if (beforeMoveWithoutReplacing) beforeMoveWithoutReplacing();
-    if (!files_.count(from) || locked.count(from) || files_.count(to) || Fails(FileStep::MoveWithoutReplacing))
+    if (!files_.count(from) || locked.count(from) || locked.count(to) || files_.count(to) ||
+        Fails(FileStep::MoveWithoutReplacing))
         return false;
     return Move(from, to);
 }

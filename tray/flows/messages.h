@@ -15,7 +15,7 @@ extern const MessageBoxText kSaveFailed;
 // A damaged data file that could not be moved aside, with its full name and the name of the
 // file that stood in the way: the data file itself, or the corrupt-file name.
 MessageBoxText CorruptDataFileKeptMessage(const std::string& dataDirectory, std::string& text,
-                                          const std::string& blocking = "tolvek.dat");
+                                          const std::string& blocking);
 
 // A data file that is there but could not be read, with its full name and the system's
 // reason; Retry and Cancel.
