@@ -261,26 +261,6 @@ TEST_F(DataFileTest, RefreshedBackupSurvivesAPowerCut) {
     EXPECT_EQ(current, disk.AfterPowerCut()[kBackupFileName]);
 }
 
-// The carry-over never copies over a diary of this folder that it could not open, and an
-// original that is there but cannot be read fails the carry-over instead of being skipped.
-TEST_F(DataFileTest, CarryOverTellsAnUnreadableDiaryFromAMissingOne) {
-    const Bytes earlier = DiaryFile({MakeNote(0, 1, 1, 0, 0, "earlier")}, 0, 5);
-    const Bytes own = DiaryFile({MakeNote(0, 2, 2, 0, 0, "own")}, 0, 6);
-    disk.Put("C:\\Tolvek\\tolvek.dat", earlier);
-    disk.Put(kDataFileName, own);
-    disk.unreadable.insert(kDataFileName);
-    EXPECT_TRUE(CarryOverDiary(disk, "C:\\Tolvek"));
-    EXPECT_EQ(own, disk.Get(kDataFileName)) << "the folder's own diary, held, is kept";
-
-    MemoryFileSystem fresh;
-    fresh.Put("C:\\Tolvek\\tolvek.dat", earlier);
-    fresh.Put("C:\\Tolvek\\backup.dat", earlier);
-    fresh.unreadable.insert("C:\\Tolvek\\tolvek.dat");
-    EXPECT_FALSE(CarryOverDiary(fresh, "C:\\Tolvek"));
-    EXPECT_FALSE(fresh.Has(kDataFileName));
-    EXPECT_FALSE(fresh.Has(kBackupFileName)) << "not a first use that carried only the backup";
-}
-
 TEST_F(DataFileTest, CorruptFileIsMovedAsideThenTheBackupIsOffered) {
     const Bytes damaged = DiaryFile({MakeNote(0, 5, 1)}, 0, 3, 4);
     disk.Put(kDataFileName, damaged);

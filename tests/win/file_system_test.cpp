@@ -132,21 +132,6 @@ TEST_F(DiskTest, LoadWaitsForAHeldDiaryAndNeverReplacesIt) {
     EXPECT_EQ(16u + 2 * 124u, SizeOf("tolvek.dat"));
 }
 
-TEST_F(DiskTest, HeldForLongTheDiaryIsReportedAndLeftAsItIs) {
-    Put("tolvek.dat", TwoNoteDiary());
-    const HANDLE holder = HoldWithoutSharing("tolvek.dat");
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
-    {
-        NoteStore store(DiskFileSystem());
-        EXPECT_EQ(LoadUnreadable, store.Result());
-        EXPECT_EQ("tolvek.dat", store.Unreadable().name);
-        EXPECT_FALSE(store.Unreadable().reason.empty());
-    }
-    CloseHandle(holder);
-    EXPECT_EQ(16u + 2 * 124u, SizeOf("tolvek.dat"));
-    EXPECT_EQ(0xFFFFFFFFu, SizeOf("backup.dat"));
-}
-
 TEST_F(DiskTest, MoveWithoutReplacingKeepsAFileThatIsThere) {
     Put("tolvek.dat", "kept");
     Put("other.dat", "new");
