@@ -35,19 +35,37 @@ bool WriteDataFile(FileSystem& files, const std::vector<const Note*>& notes) {
 
 namespace {
 
-bool Exists(FileSystem& files, const char* name) { return files.OpenForReading(name) != nullptr; }
+// Writes the empty diary under a name of its own and moves it into place only where no
+// "tolvek.dat" has appeared meanwhile: it never replaces a file.
+void CreateEmptyDataFile(FileSystem& files) {
+    const std::vector<unsigned char> empty = EncodeDataFile({}, languageIndex, DrawTag());
+    ReplacementFile file(files, kDataFileName);
+    file.Write(empty.data(), empty.size());
+    file.Commit(true, ReplacementFile::Placing::OnlyWhereMissing);
+}
+
+LoadResult Unreadable(const char* name, const OpenFailure& failure, UnreadableFile& unreadable) {
+    unreadable = {name, failure.reason};
+    return LoadUnreadable;
+}
 
 }  // namespace
 
-LoadResult ReadDataFile(FileSystem& files, RecordSink& sink) {
-    std::unique_ptr<ReadableFile> file = files.OpenForReading(kDataFileName);
-    if (!file) {
-        if (Exists(files, kBackupFileName)) return LoadNoFileBackupExists;
-        const std::vector<unsigned char> empty = EncodeDataFile({}, languageIndex, DrawTag());
-        if (!WriteFileWhole(files, kDataFileName, empty.data(), empty.size(), true))
-            return LoadCannotCreate;
-        file = files.OpenForReading(kDataFileName);
-        if (!file) return LoadCannotCreate;
+LoadResult ReadDataFile(FileSystem& files, RecordSink& sink, UnreadableFile& unreadable) {
+    std::unique_ptr<ReadableFile> file;
+    // Twice at most: once as found, once after creating the empty diary (or finding that
+    // another program made one meanwhile, which is then read instead).
+    for (bool created = false; !file; created = true) {
+        OpenFailure failure;
+        file = files.OpenForReading(kDataFileName, failure);
+        if (file) break;
+        if (!failure.notThere) return Unreadable(kDataFileName, failure, unreadable);
+        if (created) return LoadCannotCreate;
+        OpenFailure backupFailure;
+        if (files.OpenForReading(kBackupFileName, backupFailure)) return LoadNoFileBackupExists;
+        // An empty diary's load would write its backup over this one.
+        if (!backupFailure.notThere) return Unreadable(kBackupFileName, backupFailure, unreadable);
+        CreateEmptyDataFile(files);
     }
     // The stated count is checked against the file's size before anything is allocated,
     // so a damaged count can neither allocate nor loop for long.
@@ -58,8 +76,8 @@ LoadResult ReadDataFile(FileSystem& files, RecordSink& sink) {
     const uint64_t count = static_cast<uint32_t>(GetInt32(header + 4));
     if (kDataFileOverhead + kNoteRecordSize * count > size) return LoadCorrupt;  // ends early
 
-    // The backup is a second copy, not the diary itself: no flush, so loading stays quick.
-    // It replaces "backup.dat" only once the file has proved whole.
+    // It replaces "backup.dat" only once the file has proved whole, and only flushed: a power
+    // cut after the rename must not leave an empty "backup.dat" in place of the last good one.
     ReplacementFile backup(files, kBackupFileName);
     backup.Write(header, sizeof header);
     sink.Expect(static_cast<std::size_t>(count));
@@ -78,29 +96,42 @@ LoadResult ReadDataFile(FileSystem& files, RecordSink& sink) {
     file.reset();
     languageIndex = GetInt32(trailer);
     backup.Write(trailer, sizeof trailer);
-    backup.Commit(false);
+    backup.Commit(true);
     return LoadOk;
 }
 
 bool RecoverMissingDataFile(FileSystem& files, bool restoreBackup) {
-    if (restoreBackup) return CopyFileWhole(files, kBackupFileName, kDataFileName, true);
+    // A diary that appeared while the user was asked is newer than the backup: it stays, and
+    // the next load reads it.
+    if (restoreBackup)
+        return CopyFileWhole(files, kBackupFileName, kDataFileName, true, ReplacementFile::Placing::OnlyWhereMissing) ||
+               FileIsThere(files, kDataFileName);
     return files.Remove(kBackupFileName);
 }
 
-bool SetCorruptDataFileAside(FileSystem& files) {
-    // One move where it can: the user's file is never deleted uncopied.
+bool SetCorruptDataFileAside(FileSystem& files, std::string* blocking) {
+    // One move where it can: the user's file is never deleted uncopied. It waits a moment
+    // for a held file.
     if (files.Replace(kDataFileName, kCorruptFileName)) return true;
-    // A move fails across a held file; a whole copy first, then the delete.
-    return CopyFileWhole(files, kDataFileName, kCorruptFileName, true) && files.Remove(kDataFileName);
+    // The move may fail for a moment only; a whole copy first, then the delete. The copy
+    // does not wait again: failing at once, it tells which of the two files is in the way.
+    std::string blocker;
+    if (!CopyFileWhole(files, kDataFileName, kCorruptFileName, true, ReplacementFile::Placing::ReplaceAtOnce))
+        blocker = kCorruptFileName;
+    else if (!files.Remove(kDataFileName))
+        blocker = kDataFileName;
+    if (blocking) *blocking = blocker;
+    return blocker.empty();
 }
 
 bool CarryOverDiary(FileSystem& files, const std::string& fromDirectory) {
-    if (Exists(files, kDataFileName) || Exists(files, kBackupFileName)) return true;
+    // A diary here that cannot be read is still the user's: never copied over.
+    if (FileIsThere(files, kDataFileName) || FileIsThere(files, kBackupFileName)) return true;
     std::string prefix = fromDirectory;
     if (!prefix.empty() && prefix.back() != '\\' && prefix.back() != '/') prefix += '\\';
     for (const char* name : {kDataFileName, kBackupFileName}) {
         const std::string source = prefix + name;
-        if (!Exists(files, source.c_str())) continue;
+        if (!FileIsThere(files, source)) continue;
         if (!CopyFileWhole(files, source, name, true)) {
             files.Remove(kDataFileName);
             files.Remove(kBackupFileName);

@@ -14,6 +14,13 @@ enum LoadResult {
     LoadNoFileBackupExists = 1,
     LoadCannotCreate = 2,
     LoadCorrupt = 3,
+    LoadUnreadable = 4,  // a data file or backup is there but cannot be read: nothing was changed
+};
+
+// The file that a load found but could not read, and the system's reason.
+struct UnreadableFile {
+    std::string name;
+    std::string reason;
 };
 
 extern const char kDataFileName[];     // "tolvek.dat"
@@ -45,25 +52,28 @@ public:
     virtual void Take(const unsigned char* records, std::size_t count) = 0;
 };
 
-// Reads the data file, creating an empty one when neither it nor a backup exists. The file
+// Reads the data file, creating an empty one when neither it nor a backup is there. The file
 // is read in runs of records, each copied to the backup as it goes, so a large diary is
 // never held twice. On LoadOk `languageIndex` has the stored language and the backup has
 // been refreshed; otherwise the backup is untouched and the records handed over must be
-// dropped.
-LoadResult ReadDataFile(FileSystem& files, RecordSink& sink);
+// dropped. A file that is there but cannot be read is never taken for a missing one: the
+// result is then LoadUnreadable, with the file and the reason in `unreadable`.
+LoadResult ReadDataFile(FileSystem& files, RecordSink& sink, UnreadableFile& unreadable);
 
 // Recovery steps that start-up runs with the user's answers.
 // No data file but a backup: restore it (true) or start an empty diary (false). False when
-// the step could not be done.
+// the step could not be done. The restore never replaces a data file that appeared meanwhile.
 bool RecoverMissingDataFile(FileSystem& files, bool restoreBackup);
 // A damaged data file: moved to the corrupt-file name for the user, or copied there and
 // then deleted where it cannot be moved. False when it is still there; it is then never
-// deleted uncopied.
-bool SetCorruptDataFileAside(FileSystem& files);
+// deleted uncopied, and `blocking` names the file that stood in the way. Waits for a held
+// file once, not once a step.
+bool SetCorruptDataFileAside(FileSystem& files, std::string* blocking = nullptr);
 
 // The first use of a new data directory (the current one): the diary and its backup that
 // `fromDirectory` holds are copied here, so the notes of an earlier run are never lost;
 // the originals stay as they are. Nothing is copied where this directory already has a
-// diary or a backup. False when a copy failed; nothing copied is then left here, so the
-// next try is again a first use.
+// diary or a backup, readable or not. False when a copy failed (an original that is there
+// but cannot be read included); nothing copied is then left here, so the next try is again
+// a first use.
 bool CarryOverDiary(FileSystem& files, const std::string& fromDirectory);

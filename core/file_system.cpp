@@ -1,5 +1,10 @@
 #include "file_system.h"
 
+bool FileIsThere(FileSystem& files, const std::string& name) {
+    OpenFailure failure;
+    return files.OpenForReading(name, failure) != nullptr || !failure.notThere;
+}
+
 ReplacementFile::ReplacementFile(FileSystem& files, const std::string& name)
     : files_(files), name_(name), temporary_(name + ".new"), file_(files.CreateForWriting(temporary_)) {
     whole_ = file_ != nullptr;
@@ -16,12 +21,19 @@ void ReplacementFile::Write(const void* bytes, std::size_t size) {
     if (whole_) whole_ = file_->Write(bytes, size) == size;
 }
 
-bool ReplacementFile::Commit(bool durable) {
+bool ReplacementFile::Commit(bool durable, Placing placing) {
     if (!file_) return false;
     bool written = whole_ && (!durable || file_->Flush());
     written = file_->Close() && written;
     file_.reset();
-    if (!written || !files_.Replace(temporary_, name_)) return false;
+    if (!written) return false;
+    bool placed = false;
+    switch (placing) {
+        case Placing::Replace: placed = files_.Replace(temporary_, name_); break;
+        case Placing::ReplaceAtOnce: placed = files_.ReplaceAtOnce(temporary_, name_); break;
+        case Placing::OnlyWhereMissing: placed = files_.MoveWithoutReplacing(temporary_, name_); break;
+    }
+    if (!placed) return false;
     name_.clear();  // committed: nothing to remove
     return true;
 }
@@ -34,8 +46,9 @@ bool WriteFileWhole(FileSystem& files, const std::string& name, const void* byte
 }
 
 bool CopyFileWhole(FileSystem& files, const std::string& from, const std::string& to,
-                   bool durable) {
-    std::unique_ptr<ReadableFile> source = files.OpenForReading(from);
+                   bool durable, ReplacementFile::Placing placing) {
+    OpenFailure failure;
+    std::unique_ptr<ReadableFile> source = files.OpenForReading(from, failure);
     uint64_t size = 0;
     if (!source || !source->Size(size)) return false;
     ReplacementFile copy(files, to);
@@ -46,5 +59,5 @@ bool CopyFileWhole(FileSystem& files, const std::string& from, const std::string
         copy.Write(chunk, part);
         left -= part;
     }
-    return copy.Commit(durable);
+    return copy.Commit(durable, placing);
 }

@@ -25,16 +25,32 @@ public:
     virtual bool Close() = 0;
 };
 
+// Why a file could not be opened. Only a file that is not there may be taken for a missing
+// one: a file another program holds, or one this user may not read, still holds notes.
+struct OpenFailure {
+    bool notThere = false;  // neither the file nor its folder exists
+    std::string reason;     // the system's own words, for a message
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
-    virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) = 0;
+    // Waits a moment for a file that another program holds before giving up.
+    virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& name, OpenFailure& failure) = 0;
     // Creates the file, or truncates it when it exists.
     virtual std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) = 0;
-    // Replaces `to` with `from` in one step; `to` need not exist.
+    // Replaces `to` with `from` in one step; `to` need not exist. Waits a moment for a file
+    // that another program holds.
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    // The same without waiting: for a step whose failure only tells what stands in the way.
+    virtual bool ReplaceAtOnce(const std::string& from, const std::string& to) = 0;
+    // Moves `from` to `to` only where `to` does not exist; otherwise both stay as they are.
+    virtual bool MoveWithoutReplacing(const std::string& from, const std::string& to) = 0;
     virtual bool Remove(const std::string& name) = 0;
 };
+
+// True when `name` is there, readable or not.
+bool FileIsThere(FileSystem& files, const std::string& name);
 
 // The loop around a system read or write that may move fewer bytes than asked:
 // `movePart(offset, left)` moves some of the `left` bytes from `offset` on and gives how
@@ -63,10 +79,17 @@ public:
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
+    // How the new content takes the name.
+    enum class Placing {
+        Replace,           // over whatever is there, waiting a moment for a held file
+        ReplaceAtOnce,     // the same without waiting
+        OnlyWhereMissing,  // never over a file: fails where `name` exists
+    };
+
     // A write that fails spoils the replacement: Commit then does nothing.
     void Write(const void* bytes, std::size_t size);
     // With `durable` the file is flushed to the disk first. False when `name` is unchanged.
-    bool Commit(bool durable);
+    bool Commit(bool durable, Placing placing = Placing::Replace);
 
 private:
     FileSystem& files_;
@@ -84,4 +107,4 @@ bool WriteFileWhole(FileSystem& files, const std::string& name, const void* byte
 
 // Copies `from` over `to` the same way; false when `from` cannot be read.
 bool CopyFileWhole(FileSystem& files, const std::string& from, const std::string& to,
-                   bool durable);
+                   bool durable, ReplacementFile::Placing placing = ReplacementFile::Placing::Replace);

@@ -104,7 +104,7 @@ private:
 
 LoadResult NoteStore::Load() {
     LoadedNotes sink(entries_);
-    const LoadResult result = ReadDataFile(files_, sink);
+    const LoadResult result = ReadDataFile(files_, sink, unreadable_);
     if (result != LoadOk) {
         entries_.clear();
         return result;

@@ -23,6 +23,8 @@ public:
     NoteStore& operator=(const NoteStore&) = delete;
 
     LoadResult Result() const { return loadResult_; }
+    // After LoadUnreadable: which file could not be read, and why.
+    const UnreadableFile& Unreadable() const { return unreadable_; }
     uint32_t Count() const { return static_cast<uint32_t>(entries_.size()); }
     // Callers keep 0 <= position < Count().
     Note& At(uint32_t position) { return entries_[position].note; }
@@ -68,6 +70,7 @@ private:
     // are handed out in turn and never reused, so this grows by one a note ever stored.
     std::vector<uint32_t> positions_{kGone};
     NoteId lastId_ = kNoNote;
+    UnreadableFile unreadable_;
     LoadResult loadResult_;
     bool closed_ = false;
 };

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "file_system.h"
 
@@ -71,10 +72,19 @@ private:
 
 class PosixFileSystem : public FileSystem {
 public:
-    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
+    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name, OpenFailure& failure) override {
         const int descriptor = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0) return nullptr;
-        return std::make_unique<PosixReadableFile>(descriptor);
+        int error = descriptor < 0 ? errno : 0;
+        struct stat status {};
+        // A directory opens here but is no file: it is there, and it cannot be read.
+        if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode)) {
+            ::close(descriptor);
+            error = EISDIR;
+        }
+        if (error == 0) return std::make_unique<PosixReadableFile>(descriptor);
+        failure.notThere = error == ENOENT;
+        failure.reason = std::strerror(error);
+        return nullptr;
     }
 
     std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) override {
@@ -85,6 +95,16 @@ public:
 
     bool Replace(const std::string& from, const std::string& to) override {
         return std::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    // Nothing here holds a file the way Windows does: there is nothing to wait for.
+    bool ReplaceAtOnce(const std::string& from, const std::string& to) override { return Replace(from, to); }
+
+    bool MoveWithoutReplacing(const std::string& from, const std::string& to) override {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // A file system without the flag: a second name, which fails where `to` exists.
+        return ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
     }
 
     bool Remove(const std::string& name) override { return ::unlink(name.c_str()) == 0; }

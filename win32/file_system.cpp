@@ -2,9 +2,45 @@
 // so there is never a moment without a whole "tolvek.dat".
 #include <windows.h>
 
+#include <string>
+
 #include "file_system.h"
 
 namespace {
+
+// Errors after which another program may soon let go of the file: a backup or sync tool,
+// an editor, a virus scanner.
+bool HeldByAnother(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// Tries `attempt` for about two seconds while the file is held; gives whether it worked,
+// and leaves the last error for GetLastError.
+template <class Attempt>
+bool WhileHeld(Attempt attempt) {
+    for (int tries = 0;; ++tries) {
+        if (attempt()) return true;
+        const DWORD error = GetLastError();
+        if (!HeldByAnother(error) || tries >= 40) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(50);
+    }
+}
+
+std::string SystemReason(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+        0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string reason = length > 0 && text ? std::string(text, length) : "";
+    LocalFree(text);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    if (reason.empty()) reason = "System error " + std::to_string(error);
+    return reason;
+}
 
 // One call moves at most 1 GiB: the count is a DWORD.
 DWORD Part(std::size_t left) { return left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left); }
@@ -59,11 +95,18 @@ private:
 
 class Win32FileSystem : public FileSystem {
 public:
-    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
-        const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return nullptr;
-        return std::make_unique<Win32ReadableFile>(file);
+    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name, OpenFailure& failure) override {
+        HANDLE file = INVALID_HANDLE_VALUE;
+        const bool opened = WhileHeld([&] {
+            file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return file != INVALID_HANDLE_VALUE;
+        });
+        if (opened) return std::make_unique<Win32ReadableFile>(file);
+        const DWORD error = GetLastError();
+        failure.notThere = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        failure.reason = SystemReason(error);
+        return nullptr;
     }
     std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) override {
         const HANDLE file =
@@ -72,16 +115,18 @@ public:
         return std::make_unique<Win32WritableFile>(file);
     }
     bool Replace(const std::string& from, const std::string& to) override {
-        // A virus scanner or indexer may hold the file for a moment: retry for about two seconds.
-        for (int attempt = 0;; ++attempt) {
-            if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                return true;
-            const DWORD error = GetLastError();
-            const bool heldByAnother = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-                                       error == ERROR_LOCK_VIOLATION;
-            if (!heldByAnother || attempt >= 40) return false;
-            Sleep(50);
-        }
+        // A read-only file or a folder in the way stays so: no use waiting for it.
+        const DWORD attributes = GetFileAttributesA(to.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
+            return ReplaceAtOnce(from, to);
+        return WhileHeld([&] { return ReplaceAtOnce(from, to); });
+    }
+    bool ReplaceAtOnce(const std::string& from, const std::string& to) override {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    }
+    bool MoveWithoutReplacing(const std::string& from, const std::string& to) override {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
     }
     bool Remove(const std::string& name) override { return DeleteFileA(name.c_str()) != 0; }
 };

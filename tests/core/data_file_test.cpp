@@ -128,8 +128,8 @@ TEST_F(DataFileTest, TextWithoutTerminatorSurvivesALoadAndSaveByteForByte) {
 // The backup is written while the file is read: any step of it failing still loads the
 // diary, keeps the old backup and leaves no temporary file.
 TEST_F(DataFileTest, BackupThatCannotBeWrittenStillLoadsAndKeepsTheOldOne) {
-    const FileStep steps[] = {FileStep::Create, FileStep::Write, FileStep::ShortWrite, FileStep::Close,
-                              FileStep::Replace};
+    const FileStep steps[] = {FileStep::Create, FileStep::Write, FileStep::ShortWrite, FileStep::Flush,
+                              FileStep::Close, FileStep::Replace};
     const Bytes oldBackup = DiaryFile({}, 0, 1);
     std::vector<Note> notes;
     for (int i = 0; i < 700; ++i) notes.push_back(MakeNote(0, 1 + i % 12, 1 + i % 28));  // more than one run
@@ -192,6 +192,75 @@ TEST_F(DataFileTest, CannotCreateWhenTheEmptyDiaryCannotBeWritten) {
     EXPECT_EQ(LoadOk, again.Result());
 }
 
+// A data file or backup that is there but refuses to be read (another program holds it, or
+// this user may not read it) is never taken for a missing one: nothing is created, restored,
+// deleted or backed up over it.
+TEST_F(DataFileTest, FileThatIsThereButCannotBeReadChangesNothing) {
+    struct Case {
+        const char* name;
+        bool diary, backup;      // which files are there
+        const char* refusing;    // the one that refuses its first read
+    };
+    const Case cases[] = {
+        {"diary held, no backup", true, false, kDataFileName},
+        {"diary held, a backup", true, true, kDataFileName},
+        {"no diary, backup held", false, true, kBackupFileName},
+    };
+    const Bytes diary = DiaryFile({MakeNote(0, 5, 1, 0, 0, "one"), MakeNote(2004, 7, 2, 1, 1, "two")}, 1, 21);
+    const Bytes backup = DiaryFile({MakeNote(0, 5, 1, 0, 0, "one")}, 1, 22);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryFileSystem files;
+        if (c.diary) files.Put(kDataFileName, diary);
+        if (c.backup) files.Put(kBackupFileName, backup);
+        const auto before = files.Snapshot();
+        files.failing = FileStep::OpenForReading;  // the first read of a file that is there
+        {
+            NoteStore store(files);
+            EXPECT_EQ(LoadUnreadable, store.Result());
+            EXPECT_EQ(0u, store.Count());
+            EXPECT_EQ(c.refusing, store.Unreadable().name);
+            EXPECT_NE("", store.Unreadable().reason);
+        }
+        EXPECT_EQ(before, files.Snapshot()) << "a store that did not load whole writes nothing";
+        EXPECT_EQ(before, files.AfterPowerCut());
+    }
+}
+
+// Another program may put a "tolvek.dat" in place while the empty diary is being made: the
+// empty one never replaces it, and the load reads the one that appeared.
+TEST_F(DataFileTest, EmptyDiaryNeverReplacesADiaryThatAppearedMeanwhile) {
+    const Bytes appeared = DiaryFile({MakeNote(0, 5, 1, 0, 0, "one"), MakeNote(2004, 7, 2, 1, 1, "two")}, 2, 31);
+    disk.beforeMoveWithoutReplacing = [&] {
+        if (!disk.Has(kDataFileName)) disk.Put(kDataFileName, appeared);
+    };
+    NoteStore store(disk);
+    ASSERT_EQ(LoadOk, store.Result());
+    EXPECT_EQ(2u, store.Count());
+    EXPECT_EQ(appeared, disk.Get(kDataFileName));
+    EXPECT_EQ(appeared, disk.Get(kBackupFileName));
+    EXPECT_EQ(2u, disk.Names().size()) << "no temporary file may remain";
+
+    // Nor does restoring the backup replace a diary that appeared while the user was asked.
+    MemoryFileSystem asked;
+    asked.Put(kBackupFileName, DiaryFile({}, 0, 32));
+    asked.beforeMoveWithoutReplacing = [&] { asked.Put(kDataFileName, appeared); };
+    EXPECT_TRUE(RecoverMissingDataFile(asked, true));
+    EXPECT_EQ(appeared, asked.Get(kDataFileName));
+    EXPECT_EQ(2u, asked.Names().size());
+}
+
+// The backup that a load refreshes is on the disk before it takes the name: a power cut
+// right after the start leaves the last good backup, never an empty one.
+TEST_F(DataFileTest, RefreshedBackupSurvivesAPowerCut) {
+    const Bytes current = DiaryFile({MakeNote(0, 1, 1, 0, 0, "kept")}, 0, 2);
+    disk.Put(kBackupFileName, DiaryFile({}, 0, 1));
+    disk.Put(kDataFileName, current);
+    NoteStore store(disk);
+    ASSERT_EQ(LoadOk, store.Result());
+    EXPECT_EQ(current, disk.AfterPowerCut()[kBackupFileName]);
+}
+
 TEST_F(DataFileTest, CorruptFileIsMovedAsideThenTheBackupIsOffered) {
     const Bytes damaged = DiaryFile({MakeNote(0, 5, 1)}, 0, 3, 4);
     disk.Put(kDataFileName, damaged);
@@ -215,11 +284,12 @@ TEST_F(DataFileTest, CorruptFileThatCannotBeMovedIsCopiedAsideOrNeverDeleted) {
         FileStep failing;
         const char* locked;
         bool setAside;
+        const char* blocking;  // the file named as standing in the way
     };
     const Case cases[] = {
-        {"the move fails once", FileStep::Replace, "", true},
-        {"corrupt-file name read-only", FileStep::None, kCorruptFileName, false},
-        {"data file held", FileStep::None, kDataFileName, false},
+        {"the move fails once", FileStep::Replace, "", true, ""},
+        {"corrupt-file name read-only", FileStep::None, kCorruptFileName, false, kCorruptFileName},
+        {"data file held", FileStep::None, kDataFileName, false, kDataFileName},
     };
     const Bytes damaged = DiaryFile({}, 0, 3, 4);
     for (const Case& c : cases) {
@@ -228,7 +298,10 @@ TEST_F(DataFileTest, CorruptFileThatCannotBeMovedIsCopiedAsideOrNeverDeleted) {
         files.Put(kDataFileName, damaged);
         files.failing = c.failing;
         if (*c.locked) files.locked.insert(c.locked);
-        EXPECT_EQ(c.setAside, SetCorruptDataFileAside(files));
+        std::string blocking = "?";
+        EXPECT_EQ(c.setAside, SetCorruptDataFileAside(files, &blocking));
+        EXPECT_EQ(c.blocking, blocking);
+        EXPECT_LE(files.waitedReplaces, 1) << "one wait for a held file, not one a step";
         EXPECT_EQ(!c.setAside, files.Has(kDataFileName));
         EXPECT_EQ(damaged, files.Get(c.setAside ? kCorruptFileName : kDataFileName));
         EXPECT_FALSE(files.Has(std::string(kCorruptFileName) + ".new"));

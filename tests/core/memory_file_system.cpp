@@ -55,9 +55,17 @@ private:
     std::shared_ptr<MemoryFileSystem::FileData> file_;
 };
 
-std::unique_ptr<ReadableFile> MemoryFileSystem::OpenForReading(const std::string& name) {
+std::unique_ptr<ReadableFile> MemoryFileSystem::OpenForReading(const std::string& name, OpenFailure& failure) {
     auto found = files_.find(name);
-    if (found == files_.end() || Fails(FileStep::OpenForReading)) return nullptr;
+    if (found == files_.end()) {
+        failure.notThere = true;
+        failure.reason = "The system cannot find the file specified.";
+        return nullptr;
+    }
+    if (unreadable.count(name) || Fails(FileStep::OpenForReading)) {
+        failure.reason = "The process cannot access the file because it is being used by another process.";
+        return nullptr;
+    }
     return std::make_unique<MemoryReadableFile>(*this, found->second->data);
 }
 
@@ -70,8 +78,29 @@ std::unique_ptr<WritableFile> MemoryFileSystem::CreateForWriting(const std::stri
 }
 
 bool MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
+    if (!ReplaceAtOnce(from, to)) {
+        if (locked.count(from) || locked.count(to)) ++waitedReplaces;
+        return false;
+    }
+    return true;
+}
+
+bool MemoryFileSystem::ReplaceAtOnce(const std::string& from, const std::string& to) {
+    if (!files_.count(from) || locked.count(from) || locked.count(to) || Fails(FileStep::Replace)) return false;
+    return Move(from, to);
+}
+
+bool MemoryFileSystem::MoveWithoutReplacing(const std::string& from, const std::string& to) {
+    if (beforeMoveWithoutReplacing) beforeMoveWithoutReplacing();
+    if (!files_.count(from) || locked.count(from) || locked.count(to) || files_.count(to) ||
+        Fails(FileStep::MoveWithoutReplacing))
+        return false;
+    return Move(from, to);
+}
+
+bool MemoryFileSystem::Move(const std::string& from, const std::string& to) {
     auto found = files_.find(from);
-    if (found == files_.end() || locked.count(from) || locked.count(to) || Fails(FileStep::Replace)) return false;
+    if (found == files_.end()) return false;
     auto file = found->second;
     files_.erase(found);
     files_[to] = file;

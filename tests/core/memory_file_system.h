@@ -13,7 +13,7 @@
 
 using Bytes = std::vector<unsigned char>;
 
-enum class FileStep { None, Create, Write, ShortWrite, Flush, Close, Replace, OpenForReading };
+enum class FileStep { None, Create, Write, ShortWrite, Flush, Close, Replace, OpenForReading, MoveWithoutReplacing };
 
 class MemoryFileSystem : public FileSystem {
 public:
@@ -22,9 +22,11 @@ public:
         Bytes synced;  // what a power cut would leave: the content at the last flush
     };
 
-    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override;
+    std::unique_ptr<ReadableFile> OpenForReading(const std::string& name, OpenFailure& failure) override;
     std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) override;
     bool Replace(const std::string& from, const std::string& to) override;
+    bool ReplaceAtOnce(const std::string& from, const std::string& to) override;
+    bool MoveWithoutReplacing(const std::string& from, const std::string& to) override;
     bool Remove(const std::string& name) override;
 
     // Direct access for tests.
@@ -47,7 +49,14 @@ public:
     // Names that can be neither written, replaced, moved nor deleted for as long as they
     // are here: a read-only file, a directory of that name, a file another program holds.
     std::set<std::string> locked;
+    // Names that are there but refuse to be read: held by another program, or not this
+    // user's to read.
+    std::set<std::string> unreadable;
+    // Runs just before a move that must not replace anything: another program's moment.
+    std::function<void()> beforeMoveWithoutReplacing;
     std::size_t largestRead = 0;
+    // Replaces that failed on a held name: each would have waited on the real disk.
+    int waitedReplaces = 0;
 
 private:
     friend class MemoryWritableFile;
@@ -59,6 +68,8 @@ private:
         failing = FileStep::None;
         return true;
     }
+
+    bool Move(const std::string& from, const std::string& to);
 
     friend class MemoryReadableFile;
     std::map<std::string, std::shared_ptr<FileData>> files_;

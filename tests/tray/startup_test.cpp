@@ -178,6 +178,72 @@ TEST_F(StartupTest, CancelWhileTheFileCannotBeCreatedEndsTheProgram) {
     EXPECT_TRUE(platform.disk.Names().empty());
 }
 
+// A data file that is there but cannot be read gets a box of its own, naming the file and
+// the reason: Retry loads it once it is free, Cancel ends with nothing changed.
+TEST_F(StartupTest, UnreadableDataFileIsToldAndNeverReplaced) {
+    const Bytes diary = DiaryFile({MakeNote(0, 1, 1, 0, 0, "one"), MakeNote(0, 2, 2, 0, 0, "two")}, 1, 12);
+    const std::string box =
+        "box:A data file could not be read:\nC:\\Tolvek\\tolvek.dat\n"
+        "The process cannot access the file because it is being used by another process.\n\n"
+        "Another program may be using it (a backup, sync or virus scan, an editor), or you may not be allowed "
+        "to read it. Nothing has been changed.\n\nPress Retry once it is free, or Cancel to end Tolvek.";
+    for (const bool retry : {true, false}) {
+        SCOPED_TRACE(retry ? "retry once it is free" : "cancel");
+        ScriptedPlatform fresh;
+        WriteInstallationRecord(fresh.registry, "C:\\Tolvek");
+        fresh.disk.Put(kDataFileName, diary);
+        fresh.disk.Put(kBackupFileName, diary);
+        if (retry)
+            fresh.disk.failing = FileStep::OpenForReading;  // held for the first read only
+        else
+            fresh.disk.unreadable.insert(kDataFileName);
+        const auto before = fresh.disk.Snapshot();
+        fresh.answers = {retry ? kAnswerRetry : kAnswerCancel};
+        EXPECT_EQ(0, RunTolvek(fresh));
+        ASSERT_LE(4u, fresh.steps.size());
+        EXPECT_EQ(box, fresh.steps[3]);
+        EXPECT_EQ("Tolvek: ERROR", fresh.titles.at(0));
+        EXPECT_EQ(kIconWarning | kBoxRetryCancel, fresh.styles.at(0));
+        EXPECT_EQ(before, fresh.disk.Snapshot());
+        if (retry) {
+            ASSERT_NE(nullptr, noteStore);
+            EXPECT_EQ(2u, noteStore->Count());
+            noteStore.reset();
+        } else {
+            EXPECT_EQ(4u, fresh.steps.size()) << "Cancel ends Tolvek";
+            EXPECT_EQ(nullptr, noteStore);
+        }
+    }
+}
+
+// A held diary in the user's folder is the user's, and a held original in the installation
+// directory is not skipped: neither is ever copied over or lost.
+TEST_F(StartupTest, CarryOverNeverCopiesOverOrSkipsAHeldDiary) {
+    const Bytes earlier = DiaryFile({MakeNote(0, 1, 1, 0, 0, "earlier")}, 0, 5);
+    const Bytes own = DiaryFile({MakeNote(0, 2, 2, 0, 0, "own")}, 0, 6);
+    platform.writingRefused = true;
+    platform.disk.Put("C:\\Tolvek\\tolvek.dat", earlier);
+    platform.disk.Put(kDataFileName, own);
+    platform.disk.unreadable.insert(kDataFileName);
+    platform.answers = {kAnswerCancel};
+    EXPECT_EQ(0, RunTolvek(platform));
+    EXPECT_EQ(own, platform.disk.Get(kDataFileName));
+    EXPECT_EQ(0u, platform.steps.back().rfind("box:A data file could not be read:", 0));
+    EXPECT_EQ(nullptr, noteStore);
+
+    ScriptedPlatform fresh;
+    WriteInstallationRecord(fresh.registry, "C:\\Tolvek");
+    fresh.writingRefused = true;
+    fresh.disk.Put("C:\\Tolvek\\tolvek.dat", earlier);
+    fresh.disk.Put("C:\\Tolvek\\backup.dat", earlier);
+    fresh.disk.unreadable.insert("C:\\Tolvek\\tolvek.dat");
+    fresh.answers = {kAnswerCancel};
+    EXPECT_EQ(0, RunTolvek(fresh));
+    EXPECT_EQ("box:" + std::string(kCannotCreateDataFile.text), fresh.steps.back());
+    EXPECT_FALSE(fresh.disk.Has(kDataFileName));
+    EXPECT_FALSE(fresh.disk.Has(kBackupFileName));
+}
+
 TEST_F(StartupTest, FailedSaveIsToldOnceUntilASaveSucceeds) {
     const auto show = [this](const MessageBoxText& box) { return platform.ShowMessage(box); };
     ReportSave(true, show);
@@ -194,16 +260,24 @@ TEST_F(StartupTest, FailedSaveIsToldOnceUntilASaveSucceeds) {
 // Where a damaged file cannot be set aside the user is told the truth once and nothing is
 // lost or looped over; where only the move fails, a whole copy stands in for it.
 TEST_F(StartupTest, CorruptFileThatCannotBeMovedIsKeptAndToldOnce) {
+    // What the box asks of the user where the file is kept: the file that stands in the way.
+    const std::string moveCorruptAway =
+        "CORRUPT_DATA.dat could not be replaced:\nC:\\Tolvek\\CORRUPT_DATA.dat\n\nPlease move that file away "
+        "(it may be read-only, a folder, or held by another program), then start Tolvek again.";
+    const std::string moveDataFileAway =
+        "Please move it away (or close the program that holds it), then start Tolvek again.";
     struct Case {
         const char* name;
         std::function<void(MemoryFileSystem&)> arrange;
         bool setAside;  // the damaged file ends up only under the corrupt-file name
+        std::string request;
     };
     const Case cases[] = {
         {"corrupt-file name read-only or a directory", [](MemoryFileSystem& d) { d.locked.insert(kCorruptFileName); },
-         false},
-        {"data file held by another program", [](MemoryFileSystem& d) { d.locked.insert(kDataFileName); }, false},
-        {"one move fails, the copy works", [](MemoryFileSystem& d) { d.failing = FileStep::Replace; }, true},
+         false, moveCorruptAway},
+        {"data file held by another program", [](MemoryFileSystem& d) { d.locked.insert(kDataFileName); }, false,
+         moveDataFileAway},
+        {"one move fails, the copy works", [](MemoryFileSystem& d) { d.failing = FileStep::Replace; }, true, ""},
     };
     const Bytes damaged = DiaryFile({MakeNote(0, 1, 1)}, 0, 3, 4);
     for (const Case& c : cases) {
@@ -226,9 +300,9 @@ TEST_F(StartupTest, CorruptFileThatCannotBeMovedIsKeptAndToldOnce) {
         }
         ASSERT_EQ(4u, fresh.steps.size()) << "one box, then the end";
         EXPECT_EQ("box:The data file is corrupt!\n\nIt could not be moved aside, so it has been kept as it is:\n"
-                  "C:\\Tolvek\\tolvek.dat\n\nPlease move it away (or close the program that holds it), "
-                  "then start Tolvek again.",
+                  "C:\\Tolvek\\tolvek.dat\n\n" + c.request,
                   fresh.steps[3]);
+        EXPECT_LE(fresh.disk.waitedReplaces, 1) << "one wait for a held file before saying so, not one a step";
         EXPECT_EQ(kIconWarning | kBoxOk, fresh.styles.at(0));
         EXPECT_EQ(damaged, fresh.disk.Get(kDataFileName)) << "kept where it was";
         EXPECT_EQ(nullptr, noteStore);

@@ -25,7 +25,7 @@ protected:
         languageIndex = 0;
     }
     void TearDown() override {
-        for (const char* name : {"tolvek.dat", "backup.dat", "tolvek.dat.new"}) DeleteFileA(name);
+        for (const char* name : {"tolvek.dat", "backup.dat", "tolvek.dat.new", "other.dat"}) DeleteFileA(name);
         SetCurrentDirectoryA(previous.c_str());
         RemoveDirectoryA(directory.c_str());
     }
@@ -36,6 +36,23 @@ protected:
     }
     static HANDLE HoldWithoutSharingDelete(const char* name) {
         return CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    // As a backup or sync tool holds a file: nobody else may even read it.
+    static HANDLE HoldWithoutSharing(const char* name) {
+        return CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    static void Put(const char* name, const std::string& bytes) {
+        const HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    static std::string TwoNoteDiary() {
+        Note first, second;
+        SetNoteText(first, "first");
+        SetNoteText(second, "second");
+        const std::vector<unsigned char> bytes = EncodeDataFile({&first, &second}, 0, 77);
+        return std::string(bytes.begin(), bytes.end());
     }
     std::string directory, previous;
 };
@@ -76,6 +93,54 @@ TEST_F(DiskTest, SaveGivesUpOnAFileHeldForLongAndKeepsIt) {
     CloseHandle(holder);
     EXPECT_EQ(16u, SizeOf("tolvek.dat"));
     EXPECT_EQ(0xFFFFFFFFu, SizeOf("tolvek.dat.new"));
+}
+
+// Only a file that is not there is missing; one that another program holds is there.
+TEST_F(DiskTest, OpenTellsAMissingFileFromAHeldOne) {
+    struct Case {
+        const char* name;
+        bool notThere;
+    };
+    const Case cases[] = {{"no such.dat", true}, {"no such folder\\tolvek.dat", true}, {"tolvek.dat", false}};
+    Put("tolvek.dat", TwoNoteDiary());
+    const HANDLE holder = HoldWithoutSharing("tolvek.dat");
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenFailure failure;
+        EXPECT_EQ(nullptr, DiskFileSystem().OpenForReading(c.name, failure));
+        EXPECT_EQ(c.notThere, failure.notThere);
+        EXPECT_FALSE(failure.reason.empty());
+    }
+    CloseHandle(holder);
+}
+
+// A backup tool that holds the diary at logon: the load waits for it rather than making
+// an empty diary that would replace the real one as soon as the tool lets go.
+TEST_F(DiskTest, LoadWaitsForAHeldDiaryAndNeverReplacesIt) {
+    Put("tolvek.dat", TwoNoteDiary());
+    const HANDLE holder = HoldWithoutSharing("tolvek.dat");
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    std::thread release([holder] {
+        Sleep(400);
+        CloseHandle(holder);
+    });
+    NoteStore store(DiskFileSystem());
+    release.join();
+    EXPECT_EQ(LoadOk, store.Result());
+    EXPECT_EQ(2u, store.Count());
+    EXPECT_EQ(16u + 2 * 124u, SizeOf("tolvek.dat"));
+}
+
+TEST_F(DiskTest, MoveWithoutReplacingKeepsAFileThatIsThere) {
+    Put("tolvek.dat", "kept");
+    Put("other.dat", "new");
+    EXPECT_FALSE(DiskFileSystem().MoveWithoutReplacing("other.dat", "tolvek.dat"));
+    EXPECT_EQ(4u, SizeOf("tolvek.dat"));
+    EXPECT_EQ(3u, SizeOf("other.dat"));
+    DeleteFileA("tolvek.dat");
+    EXPECT_TRUE(DiskFileSystem().MoveWithoutReplacing("other.dat", "tolvek.dat"));
+    EXPECT_EQ(3u, SizeOf("tolvek.dat"));
 }
 
 }  // namespace

@@ -295,6 +295,43 @@ TEST_F(ReminderTest, WindowOpenDuringTheNextPassKeepsItsOwnNote) {
     EXPECT_TRUE(SavedNotes().empty());
 }
 
+// A pass that starts while a note is open in the editor neither shows nor removes that note:
+// a "Remove" there would be undone when the editor is accepted. Other notes are shown.
+TEST_F(ReminderTest, NoteOpenInTheEditorTakesNoPartInAPass) {
+    SetToday(2004, 6, 15);
+    PutNotes({MakeNote(0, 0, 16, 2, 0, "other"), MakeNote(0, 0, 20, 2, 0, "edited")});
+    AnswerThanks(2);  // the start-up pass
+    robot.ThenDo([] {
+        SelectRow(1);  // "edited"
+        SendMessageW(tray.mainWindow, WM_COMMAND, MAKEWPARAM(IDC_MODIFY, BN_CLICKED), 0);
+    });
+    robot.ThenAnswer([](HWND editor) {
+        SetDlgItemTextW(editor, IDC_TEXT, L"edited again");
+        Later(50, [] { HourlyTimerProc(nullptr, 0, 0, 0); });
+        Later(600, [editor] { Robot::Press(editor, IDC_ACCEPT); });
+    });
+    // Whatever the pass inside the editor shows: its note is removed, a confirmation is
+    // answered Yes.
+    std::vector<std::wstring> shownInEditor;
+    for (int i = 0; i < 4; ++i)
+        robot.ThenAnswer([&](HWND window) {
+            if (!GetDlgItem(window, IDC_REMINDER_REMOVE)) {
+                Robot::Press(window, IDC_ACCEPT);
+                return;
+            }
+            const std::wstring text = ShownText(window);
+            shownInEditor.push_back(text.substr(text.rfind(L'\n') + 1));
+            Robot::Press(window, shownInEditor.back() == L"edited" ? IDC_REMINDER_REMOVE : IDC_ACCEPT);
+        });
+    ShutDownWhenIdle();
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ(std::vector<std::wstring>({L"other"}), shownInEditor);
+    const std::vector<Note> saved = SavedNotes();
+    ASSERT_EQ(2u, saved.size());
+    EXPECT_EQ("other", NoteText(saved[0]));
+    EXPECT_EQ("edited again", NoteText(saved[1]));
+}
+
 // "Shut down" while a window of a pass is open ends it, the pass stops, and the diary is
 // saved whole: nothing removed, no refusal recorded.
 TEST_F(ReminderTest, ShutDownFromInsideThePassesWindows) {

@@ -87,4 +87,20 @@ R shutdown
 wait $third && code=0 || code=$?
 check "exit code after the third Shut down" 0 "$code"
 
+# A diary in the user's folder that the user may not read is there all the same: it is named
+# with the system's reason, never replaced nor taken for a missing one, and Cancel (2) ends
+# Tolvek with nothing changed.
+record_install
+chown root: "$folder/tolvek.dat"
+chmod 600 "$folder/tolvek.dat"
+refused=$(contents_of "$folder")
+W "$install_dir/Tolvek.exe" >"$work/t4.log" 2>&1 & fourth=$!
+check "unreadable diary named in its own box" \
+    "A data file could not be read:|C:\\users\\$wine_user\\AppData\\Local\\Tolvek Diary\\tolvek.dat" \
+    "$(R box "Tolvek: ERROR" 2 | head -2 | paste -sd'|')"
+wait $fourth && code=0 || code=$?
+check "exit code after Cancel" 0 "$code"
+check "user's folder unchanged after Cancel" "$refused" "$(contents_of "$folder")"
+check "user's folder holds no other file" "backup.dat tolvek.dat" "$(listing "$folder")"
+
 finish

@@ -286,6 +286,36 @@ TEST_F(TrayProgramTest, UnwritableDiaryOffersRetryAndCancelEndsTheProgram) {
     EXPECT_EQ("", File("tolvek.dat"));
 }
 
+// A backup or sync tool that holds the diary past the load's short wait: the box names the
+// file and the system's reason, and Retry reads the diary once the tool has let go.
+TEST_F(TrayProgramTest, HeldDiaryIsToldWithItsReasonAndReadOnRetry) {
+    const std::string original = DiaryBytes({"one", "two"}, 0);
+    WriteFileBytes(directory + "\\tolvek.dat", original);
+    HANDLE holder = CreateFileA((directory + "\\tolvek.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    robot.ThenAnswer([&](HWND box) {
+        CloseHandle(holder);
+        holder = INVALID_HANDLE_VALUE;
+        Robot::Press(box, IDRETRY);
+    });
+    uint32_t loaded = 0;
+    robot.ThenDo([&] {
+        loaded = noteStore ? noteStore->Count() : 0;
+        RequestShutDown(tray.mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    ASSERT_EQ(1u, robot.Opened().size());
+    EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
+    const std::wstring named = Widen("A data file could not be read:\n" + directory + "\\tolvek.dat\n");
+    EXPECT_EQ(named, robot.Opened()[0].text.substr(0, named.size()));
+    EXPECT_GT(robot.Opened()[0].text.size(), named.size() + 20) << "the system's reason follows";
+    EXPECT_EQ(std::vector<int>({IDRETRY, IDCANCEL}), robot.Opened()[0].buttons);
+    EXPECT_EQ(2u, loaded);
+    EXPECT_EQ(2u, NotesOf(File("tolvek.dat")).size());
+}
+
 TEST_F(TrayProgramTest, FailedSaveAtShutDownIsToldAndTheFileKept) {
     const std::string original = DiaryBytes({"one"}, 0);
     WriteFileBytes(directory + "\\tolvek.dat", original);
@@ -316,9 +346,11 @@ TEST_F(TrayProgramTest, CorruptFileThatCannotBeSetAsideIsKeptAndToldOnce) {
     RemoveDirectoryA((directory + "\\CORRUPT_DATA.dat").c_str());
     ASSERT_EQ(1u, robot.Opened().size()) << "told once, never looped";
     EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
+    // The folder in the way is named, not the data file.
     EXPECT_EQ(Widen("The data file is corrupt!\n\nIt could not be moved aside, so it has been kept as it is:\n" +
-                    directory + "\\tolvek.dat\n\nPlease move it away (or close the program that holds it), "
-                    "then start Tolvek again."),
+                    directory + "\\tolvek.dat\n\nCORRUPT_DATA.dat could not be replaced:\n" + directory +
+                    "\\CORRUPT_DATA.dat\n\nPlease move that file away (it may be read-only, a folder, or held "
+                    "by another program), then start Tolvek again."),
               robot.Opened()[0].text);
     EXPECT_EQ(damaged, File("tolvek.dat"));
     EXPECT_EQ(nullptr, tray.mainWindow);

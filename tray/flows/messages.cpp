@@ -33,12 +33,28 @@ const MessageBoxText kSaveFailed = {
     "Please check the disk and your write permissions.",
     kErrorTitle, kIconWarning | kBoxOk};
 
-MessageBoxText CorruptDataFileKeptMessage(const std::string& dataDirectory, std::string& text) {
+MessageBoxText CorruptDataFileKeptMessage(const std::string& dataDirectory, std::string& text,
+                                          const std::string& blocking) {
     text = "The data file is corrupt!\n\n"
            "It could not be moved aside, so it has been kept as it is:\n" +
-           dataDirectory + "\\" + kDataFileName +
-           "\n\nPlease move it away (or close the program that holds it), then start Tolvek again.";
+           dataDirectory + "\\" + kDataFileName + "\n\n";
+    if (blocking == kCorruptFileName)
+        text += std::string(kCorruptFileName) + " could not be replaced:\n" + dataDirectory + "\\" +
+                kCorruptFileName +
+                "\n\nPlease move that file away (it may be read-only, a folder, or held by another "
+                "program), then start Tolvek again.";
+    else
+        text += "Please move it away (or close the program that holds it), then start Tolvek again.";
     return {text.c_str(), kErrorTitle, kIconWarning | kBoxOk};
+}
+
+MessageBoxText UnreadableDataFileMessage(const std::string& dataDirectory, const std::string& name,
+                                         const std::string& reason, std::string& text) {
+    text = "A data file could not be read:\n" + dataDirectory + "\\" + name + "\n" + reason +
+           "\n\nAnother program may be using it (a backup, sync or virus scan, an editor), or you may "
+           "not be allowed to read it. Nothing has been changed.\n\n"
+           "Press Retry once it is free, or Cancel to end Tolvek.";
+    return {text.c_str(), kErrorTitle, kIconWarning | kBoxRetryCancel};
 }
 
 MessageBoxText NotInstalledMessage(long errorCode, std::string& text) {

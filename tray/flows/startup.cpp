@@ -23,6 +23,7 @@ std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::strin
         auto store = std::make_unique<NoteStore>(files);
         const LoadResult result = store->Result();
         if (result == LoadOk) return store;
+        const UnreadableFile unreadable = store->Unreadable();
         store->Clear();
         store.reset();  // a store that did not load whole is never saved
         switch (result) {
@@ -35,14 +36,23 @@ std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::strin
             case LoadCannotCreate:
                 if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return nullptr;
                 break;
+            case LoadUnreadable: {
+                // The seam has waited a moment already; now the user decides. Cancel changes nothing.
+                std::string text;
+                if (platform.ShowMessage(UnreadableDataFileMessage(dataDirectory, unreadable.name,
+                                                                   unreadable.reason, text)) != kAnswerRetry)
+                    return nullptr;
+                break;
+            }
             default: {  // LoadCorrupt
-                if (SetCorruptDataFileAside(files)) {
+                std::string blocking;
+                if (SetCorruptDataFileAside(files, &blocking)) {
                     platform.ShowMessage(kCorruptDataFile);
                     break;
                 }
                 // The same file would fail the same way again: say so once and leave it be.
                 std::string text;
-                platform.ShowMessage(CorruptDataFileKeptMessage(dataDirectory, text));
+                platform.ShowMessage(CorruptDataFileKeptMessage(dataDirectory, text, blocking));
                 return nullptr;
             }
         }

@@ -88,9 +88,12 @@ INT_PTR CALLBACK NoteEditorDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 bool EditNote(const Note& note, NoteId replacing) {
     EditorRequest request{note, Note{}};
-    if (RunModalDialog(IDD_NOTE_EDITOR, tray.mainWindow, NoteEditorDialogProc,
-                       reinterpret_cast<LPARAM>(&request)) != 1)
-        return false;  // the note stays as it is, in the store and on disk
+    const NoteId outerEdit = tray.noteInEditor;
+    tray.noteInEditor = replacing;
+    const INT_PTR result = RunModalDialog(IDD_NOTE_EDITOR, tray.mainWindow, NoteEditorDialogProc,
+                                          reinterpret_cast<LPARAM>(&request));
+    tray.noteInEditor = outerEdit;
+    if (result != 1) return false;  // the note stays as it is, in the store and on disk
     if (!noteStore) return false;
     ReportSave(noteStore->Replace(replacing, request.accepted), ShowMessageBox);
     WriteNoteDefaults(SystemRegistry(), request.accepted);

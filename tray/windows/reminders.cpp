@@ -34,10 +34,11 @@ std::vector<NoteId> IdsFromLastToFirst() {
     return ids;
 }
 
-// The stored note `id`, or nothing when it has been removed meanwhile.
+// The stored note `id`, or nothing when it has been removed meanwhile or is open in the
+// editor: a pass leaves that one alone until the editor has ended.
 Note* StoredNote(NoteId id) {
     uint32_t position = 0;
-    if (!noteStore || !noteStore->Find(id, position)) return nullptr;
+    if (id == tray.noteInEditor || !noteStore || !noteStore->Find(id, position)) return nullptr;
     return &noteStore->At(position);
 }
 

@@ -5,10 +5,15 @@
 
 #include <windows.h>
 
+#include "note_store.h"
+
 struct TrayState {
     HWND mainWindow = nullptr;
     // The single-instance mutex, released at shut-down.
     HANDLE instanceMutex = nullptr;
+    // The stored note open in the editor: no reminder pass shows or removes it meanwhile,
+    // since accepting the editor puts it back as edited.
+    NoteId noteInEditor = kNoNote;
 };
 
 extern TrayState tray;
