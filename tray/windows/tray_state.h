@@ -9,6 +9,8 @@ struct TrayState {
     HWND mainWindow = nullptr;
     // The single-instance mutex, released at shut-down.
     HANDLE instanceMutex = nullptr;
+    // The lock on the diary's folder, held until the process ends.
+    HANDLE diaryLock = nullptr;
 };
 
 extern TrayState tray;
