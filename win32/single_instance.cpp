@@ -5,21 +5,20 @@
 const char kInstanceMutexName[] = "TolvekDiaryMutex";
 const char kRunningMutexName[] = "Global\\TolvekDiaryRunning";
 
-namespace {
-
-// The global mutex only says "a Tolvek runs somewhere": every copy creates or opens it, none
-// owns it. Everyone may open it for waiting, so that a second account's copy holds it too
-// and it outlives the first account's.
-void HoldRunningMutex() {
+// Everyone may open it for waiting, so that a second account's copy holds it too and it
+// outlives the first account's.
+HANDLE HoldRunningMutex() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
     if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
                                                              &descriptor, nullptr))
         attributes.lpSecurityDescriptor = descriptor;
-    // Left open on purpose: the system closes it when the process ends, however it ends.
-    CreateMutexExA(&attributes, kRunningMutexName, 0, SYNCHRONIZE);
+    const HANDLE mutex = CreateMutexExA(&attributes, kRunningMutexName, 0, SYNCHRONIZE);
     LocalFree(descriptor);
+    return mutex;
 }
+
+namespace {
 
 bool MutexExists(const char* name) {
     const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
@@ -39,7 +38,6 @@ HANDLE TakeInstanceMutex() {
         return nullptr;
     }
     // A mutex that exists but may not be opened also means another copy is running.
-    if (mutex) HoldRunningMutex();
     return mutex;
 }
 

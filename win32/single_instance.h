@@ -9,8 +9,11 @@ extern const char kInstanceMutexName[];  // "TolvekDiaryMutex"
 extern const char kRunningMutexName[];   // "Global\TolvekDiaryRunning"
 
 // Creates the mutex owned by this process; nullptr when another copy already holds it.
-// Also creates or opens the global mutex, held for the life of the process.
 HANDLE TakeInstanceMutex();
+
+// Creates or opens the global mutex, to be held for the life of the process; every copy
+// holds it and none owns it, so it never means "already running" to the tray program.
+HANDLE HoldRunningMutex();
 
 // True while a tray program holds the mutex of this session or the global one, also when
 // either exists but this user may not open it (a copy run by another account or at a

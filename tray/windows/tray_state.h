@@ -9,7 +9,9 @@ struct TrayState {
     HWND mainWindow = nullptr;
     // The single-instance mutex, released at shut-down.
     HANDLE instanceMutex = nullptr;
-    // The lock on the diary's folder, held until the process ends.
+    // Held until the process ends: the mutex that shows other sessions that Tolvek runs,
+    // and the lock on the diary's folder.
+    HANDLE runningMutex = nullptr;
     HANDLE diaryLock = nullptr;
 };
 

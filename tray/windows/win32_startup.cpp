@@ -44,7 +44,9 @@ TextResource LockText(int id) {
 
 bool Win32StartupPlatform::TakeSingleInstanceLock() {
     tray.instanceMutex = TakeInstanceMutex();
-    return tray.instanceMutex != nullptr;
+    if (!tray.instanceMutex) return false;
+    if (!tray.runningMutex) tray.runningMutex = HoldRunningMutex();
+    return true;
 }
 
 int Win32StartupPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
