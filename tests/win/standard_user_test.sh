@@ -33,6 +33,11 @@ texts = sorted(data[8 + 124 * i + 24: 8 + 124 * (i + 1)].split(b"\0")[0].decode(
 print("|".join(texts), struct.unpack_from("<i", data, 8 + 124 * count)[0])
 PY
 }
+eventually() {  # eventually EXPECTED COMMAND...: the command's output once it is EXPECTED, or after 10 s
+    local want=$1 got; shift
+    for _ in $(seq 50); do got=$("$@"); [ "$got" == "$want" ] && break; sleep 0.2; done
+    echo "$got"
+}
 listing() { ls -A "$1" 2>/dev/null | tr '\n' ' ' | sed 's/ $//'; }
 reg_value() {  # reg_value KEY NAME: the value's data as `reg query` shows it, or "absent"
     W reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p" | grep . || echo absent
@@ -71,7 +76,8 @@ check "nothing created in the installation folder" "Tolvek.exe tolvek.dat" "$(li
 # A note added through the editor goes to the user's diary and survives a restart.
 R press 1002
 R edit "Added by a standard user"
-check "new note in the user's diary" "Added by a standard user|Written before 1" "$(notes_of "$folder/tolvek.dat")"
+check "new note in the user's diary" "Added by a standard user|Written before 1" \
+    "$(eventually "Added by a standard user|Written before 1" notes_of "$folder/tolvek.dat")"
 R shutdown
 wait $first && code=0 || code=$?
 check "exit code after Shut down" 0 "$code"
@@ -97,8 +103,8 @@ check "no question, no box at the start with write access" "none" \
 check "main window with write access" "" "$(R main)"
 R press 1002
 R edit "Added with write access"
-check "the user's diary, with the note added before" \
-    "Added by a standard user|Added with write access|Written before 1" "$(notes_of "$folder/tolvek.dat")"
+check "the user's diary, with the note added before" "Added by a standard user|Added with write access|Written before 1" \
+    "$(eventually "Added by a standard user|Added with write access|Written before 1" notes_of "$folder/tolvek.dat")"
 check "nothing written in the writable installation folder" "Tolvek.exe tolvek.dat $before" \
     "$(listing "$install_dir") $(contents_of "$install_dir")"
 R shutdown

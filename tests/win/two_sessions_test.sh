@@ -75,6 +75,11 @@ count = struct.unpack_from("<I", data, 4)[0]
 print("|".join(sorted(data[8 + 124 * i + 24: 8 + 124 * (i + 1)].split(b"\0")[0].decode() for i in range(count))))
 PY
 }
+eventually() {  # eventually EXPECTED COMMAND...: the command's output once it is EXPECTED, or after 10 s
+    local want=$1 got; shift
+    for _ in $(seq 50); do got=$("$@"); [ "$got" == "$want" ] && break; sleep 0.2; done
+    echo "$got"
+}
 first=${users[0]} second=${users[1]}
 second_folder="${prefix_of[$second]}/drive_c/users/$second/AppData/Local/Tolvek Diary"
 
@@ -83,8 +88,8 @@ W "$first" 'C:\Tolvek\Tolvek.exe' >"$work/first.log" 2>&1 & first_run=$!
 check "first user's main window" "" "$(R "$first" main)"
 R "$first" press 1002
 R "$first" edit "First user's note"
-check "first user's diary in the shared folder" "First user's note" "$(notes_of "$shared/tolvek.dat")"
-kept=$(md5sum <"$shared/tolvek.dat")
+check "first user's diary in the shared folder" "First user's note" \
+    "$(eventually "First user's note" notes_of "$shared/tolvek.dat")"
 
 # The second user, meanwhile: the shared diary is in use, so the user's own folder, said once;
 # the other account's notes are not wanted here.
@@ -98,8 +103,9 @@ check "second user told where the diary lives now" \
 check "second user's main window" "" "$(R "$second" main)"
 R "$second" press 1002
 R "$second" edit "Second user's note"
-check "second user's diary in the user's own folder" "Second user's note" "$(notes_of "$second_folder/tolvek.dat")"
-check "first user's diary untouched" "$kept" "$(md5sum <"$shared/tolvek.dat")"
+check "second user's diary in the user's own folder" "Second user's note" \
+    "$(eventually "Second user's note" notes_of "$second_folder/tolvek.dat")"
+check "first user's diary untouched" "First user's note" "$(notes_of "$shared/tolvek.dat")"
 R "$second" shutdown
 wait $second_run && code=0 || code=$?
 check "second user's exit code" 0 "$code"
@@ -108,13 +114,14 @@ check "second user's exit code" 0 "$code"
 R "$first" shutdown
 wait $first_run && code=0 || code=$?
 check "first user's exit code" 0 "$code"
+kept=$(md5sum <"$shared/tolvek.dat")  # as the first user's "Shut down" saved it
 W "$second" 'C:\Tolvek\Tolvek.exe' >"$work/second2.log" 2>&1 & second_run=$!
 check "no box once the first has ended" "none" "$(R "$second" none "Tolvek Diary" 1500 && echo none || echo "a box")"
 check "second user's main window again" "" "$(R "$second" main)"
 R "$second" press 1002
 R "$second" edit "Later note"
 check "second user's diary still in the user's own folder" "Later note|Second user's note" \
-    "$(notes_of "$second_folder/tolvek.dat")"
+    "$(eventually "Later note|Second user's note" notes_of "$second_folder/tolvek.dat")"
 check "first user's diary still untouched" "$kept" "$(md5sum <"$shared/tolvek.dat")"
 R "$second" shutdown
 wait $second_run || true
