@@ -563,6 +563,21 @@ TEST_F(StartupTest, RecordedHomeThatCannotServeIsToldOrChosenAfresh) {
         EXPECT_EQ(kUserFolder, home);
     }
     {
+        SCOPED_TRACE("taken by another session, and no folder of the user's own");
+        ScriptedPlatform fresh;
+        WriteInstallationRecord(fresh.registry, kInstalled);
+        fresh.disk.Put(kDataFileName, diary);
+        fresh.inUseElsewhere.insert(kInstalled);
+        fresh.userFolderAvailable = false;
+        fresh.answers = {kAnswerRetry, kAnswerCancel};
+        EXPECT_EQ(0, RunTolvek(fresh));
+        EXPECT_EQ(nullptr, noteStore) << "never a second writer of the other session's diary";
+        EXPECT_EQ("box:" + std::string(kCannotCreateDataFile.text), fresh.steps.back());
+        EXPECT_EQ(std::vector<std::string>({kDataFileName}), fresh.disk.Names());
+        std::string home;
+        EXPECT_EQ(kErrorFileNotFound, ReadDataHome(fresh.registry, home)) << "nothing chosen";
+    }
+    {
         SCOPED_TRACE("the user's own folder in use: this account's Tolvek in another session");
         ScriptedPlatform fresh;
         WriteInstallationRecord(fresh.registry, kInstalled);

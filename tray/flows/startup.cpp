@@ -65,6 +65,17 @@ Moved MoveToUserFolder(StartupPlatform& platform, const std::string& source, Mov
     return Moved::Home;
 }
 
+// The user's own folder where another session or account holds `taken`: without a folder of
+// its own the program may not fall back on that one, so the user may retry or give up.
+bool MoveAwayFrom(StartupPlatform& platform, const std::string& taken, MoveReason reason,
+                  std::string& dataDirectory) {
+    for (;;) {
+        const Moved moved = MoveToUserFolder(platform, taken, reason, dataDirectory);
+        if (moved != Moved::NoFolder) return moved == Moved::Home;
+        if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return false;
+    }
+}
+
 // The recorded home, entered and locked: true when it serves; false with `giveUp` set when
 // the user gave up. A recorded folder that is gone is no longer the home.
 bool EnterRecordedHome(StartupPlatform& platform, const std::string& recorded, std::string& dataDirectory,
@@ -92,10 +103,8 @@ bool EnterRecordedHome(StartupPlatform& platform, const std::string& recorded, s
         return true;
     }
     // Another session or account has it now: this user's diary moves to the user's folder.
-    const Moved moved = MoveToUserFolder(platform, recorded, MoveReason::InUseElsewhere, dataDirectory);
-    giveUp = moved == Moved::GaveUp;
-    if (moved == Moved::NoFolder) dataDirectory = recorded;
-    return moved != Moved::GaveUp;
+    giveUp = !MoveAwayFrom(platform, recorded, MoveReason::InUseElsewhere, dataDirectory);
+    return !giveUp;
 }
 
 }  // namespace
@@ -127,6 +136,7 @@ bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDir
             return true;
         }
         if (claim == DataDirectoryClaim::InUse && !twoDiaries) reason = MoveReason::InUseElsewhere;
+        return MoveAwayFrom(platform, installDirectory, reason, dataDirectory);
     }
     const Moved moved = MoveToUserFolder(platform, installDirectory, reason, dataDirectory);
     // Without a folder of its own the program stays, and the load says it cannot create the file.
