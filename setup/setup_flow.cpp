@@ -22,8 +22,8 @@ const MessageBoxText kRecordFailedBox = {
     "The installation record could not be written.\n"
     "Please run the installer with administrator rights.",
     kInstallerErrorTitle, kBoxOk | kIconError};
-// A tray program in another user's session holds no file of this session's view, but is
-// running all the same.
+// The check for a running tray program sees one in another user's session too, where the
+// user who runs Setup cannot shut it down: the box says so.
 const MessageBoxText kRunningBox = {
     "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.\n"
     "Tolvek may be running in another user's session.",
