@@ -1,5 +1,6 @@
 #include "install_record.h"
 
+#include <cctype>
 #include <cstring>
 
 const char kUninstallListPath[] = "software\\microsoft\\windows\\currentversion\\uninstall";
@@ -88,7 +89,7 @@ long WriteNoteDefaults(Registry& registry, const Note& note) {
         registry.CloseKey(key);
     }
     if (result == kErrorSuccess) {
-        RemovePerUserSettings(registry);  // the pair it held must not shadow this one
+        RemovePerUserDefaults(registry);  // the pair it held must not shadow this one
         return result;
     }
     result = registry.CreateKeyPath(Hive::CurrentUser, kPerUserKeyPath, key);
@@ -121,7 +122,7 @@ long WriteInstallationRecord(Registry& registry, const std::string& directory, u
 
 long AddAutostart(Registry& registry, const std::string& directory) {
     RegistryKey run = 0;
-    long result = registry.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, run);
+    long result = registry.CreateKeyPath(Hive::LocalMachine, kRunKeyPath, run);
     if (result != kErrorSuccess) return result;
     result = registry.SetString(run, kAutostartValue, AutostartCommand(directory));
     registry.CloseKey(run);
@@ -150,9 +151,71 @@ long RemoveInstallationRecord(Registry& registry) {
 }
 
 long RemoveAutostart(Registry& registry) {
+    return RemoveFromKey(registry, Hive::LocalMachine, kRunKeyPath, Removed::Value, kAutostartValue);
+}
+
+long RemoveUserAutostart(Registry& registry) {
     return RemoveFromKey(registry, Hive::CurrentUser, kRunKeyPath, Removed::Value, kAutostartValue);
+}
+
+namespace {
+
+// A string value whole, or empty when it cannot be read.
+std::string ReadString(Registry& registry, Hive hive, const char* path, const char* name) {
+    RegistryKey key = 0;
+    if (registry.OpenKey(hive, path, KeyAccess::Read, key) != kErrorSuccess) return "";
+    char buffer[kMaxInstallPathLength + 1] = {};
+    uint32_t size = sizeof buffer;
+    const long result = registry.QueryValue(key, name, buffer, size);
+    registry.CloseKey(key);
+    if (result != kErrorSuccess) return "";
+    const std::size_t length = size < sizeof buffer ? size : sizeof buffer;
+    const void* end = std::memchr(buffer, '\0', length);
+    return std::string(buffer, end ? static_cast<std::size_t>(static_cast<const char*>(end) - buffer) : length);
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+bool RetireUserAutostart(Registry& registry) {
+    const std::string user = ReadString(registry, Hive::CurrentUser, kRunKeyPath, kAutostartValue);
+    if (user.empty()) return false;
+    // Paths are matched as the file system matches them, without regard to case.
+    if (!SameText(user, ReadString(registry, Hive::LocalMachine, kRunKeyPath, kAutostartValue))) return false;
+    return RemoveUserAutostart(registry) == kErrorSuccess;
 }
 
 long RemovePerUserSettings(Registry& registry) {
     return RemoveFromKey(registry, Hive::CurrentUser, "Software", Removed::Subkey, "Tolvek Diary");
+}
+
+long RemovePerUserDefaults(Registry& registry) {
+    const long result = RemoveFromKey(registry, Hive::CurrentUser, kPerUserKeyPath, Removed::Value, "DefNoteAdvance");
+    return FirstFailure(result,
+                        RemoveFromKey(registry, Hive::CurrentUser, kPerUserKeyPath, Removed::Value, "DefNotePeriod"));
+}
+
+namespace {
+const char kDataHomeValue[] = "DataFolder";
+}
+
+long ReadDataHome(Registry& registry, std::string& folder) {
+    folder = ReadString(registry, Hive::CurrentUser, kPerUserKeyPath, kDataHomeValue);
+    return folder.empty() ? kErrorFileNotFound : kErrorSuccess;
+}
+
+long WriteDataHome(Registry& registry, const std::string& folder) {
+    RegistryKey key = 0;
+    long result = registry.CreateKeyPath(Hive::CurrentUser, kPerUserKeyPath, key);
+    if (result != kErrorSuccess) return result;
+    result = registry.SetString(key, kDataHomeValue, folder);
+    registry.CloseKey(key);
+    return result;
 }

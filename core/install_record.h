@@ -1,6 +1,7 @@
 // The installation record: the machine-wide uninstall key that tells the three programs
-// where the system lives and keeps the defaults for new notes, and the per-user autostart
-// value. The operations are written against a small registry seam, so their keys,
+// where the system lives and keeps the defaults for new notes, the machine-wide autostart
+// value that starts Tolvek at every user's logon, and each user's own key with the home
+// of that user's diary. The operations are written against a small registry seam, so their keys,
 // names and formats are tested on any host; the programs pass the real registry.
 #pragma once
 
@@ -16,6 +17,7 @@ using RegistryKey = uintptr_t;
 // Win32 error codes the operations pass on.
 constexpr long kErrorSuccess = 0;
 constexpr long kErrorFileNotFound = 2;
+constexpr long kErrorPathNotFound = 3;
 constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorMoreData = 234;
 
@@ -40,7 +42,7 @@ public:
 
 extern const char kUninstallListPath[];  // "software\microsoft\windows\currentversion\uninstall"
 extern const char kRecordKeyPath[];      // ...\uninstall\tolvek
-extern const char kRunKeyPath[];         // "software\microsoft\windows\currentversion\run"
+extern const char kRunKeyPath[];         // "software\microsoft\windows\currentversion\run", in both hives
 extern const char kAutostartValue[];     // "TolvekDiary"
 extern const char kDisplayName[];        // "Tolvek Diary"
 extern const char kPerUserKeyPath[];     // "Software\Tolvek Diary" under HKEY_CURRENT_USER
@@ -74,9 +76,23 @@ long WriteNoteDefaults(Registry& registry, const Note& note);
 // The record and, with it, the entry in the list of installed programs; `sizeKiB` is what
 // the installed files take.
 long WriteInstallationRecord(Registry& registry, const std::string& directory, uint32_t sizeKiB = 0);
-// Creates the per-user "Run" key where a profile lacks it.
+// The start at logon, under HKEY_LOCAL_MACHINE: the installation is per machine, so that an
+// administrator installing for a standard user reaches that user too. Creates a missing
+// "Run" key.
 long AddAutostart(Registry& registry, const std::string& directory);
 long RemoveInstallationRecord(Registry& registry);
 long RemoveAutostart(Registry& registry);
-// The per-user key with the defaults of a user who could not write the record.
+// The per-user start at logon that earlier versions wrote for the account that ran Setup.
+long RemoveUserAutostart(Registry& registry);
+// Removes this account's per-user start at logon where the machine's names the same
+// program, so that a logon does not start Tolvek twice; true when it removed it.
+bool RetireUserAutostart(Registry& registry);
+// The per-user key: the defaults of a user who could not write the record and the home of
+// the user's diary.
 long RemovePerUserSettings(Registry& registry);
+// Only the two defaults of the per-user key: the home recorded beside them stays.
+long RemovePerUserDefaults(Registry& registry);
+
+// The folder that holds this user's diary, once chosen; 2 (not found) while none is recorded.
+long ReadDataHome(Registry& registry, std::string& folder);
+long WriteDataHome(Registry& registry, const std::string& folder);

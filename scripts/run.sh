@@ -8,7 +8,7 @@ bash scripts/install-windows-tools.sh
 cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/win -j "$(nproc)" --target shipped_set outside_robot
 
-export WINEPREFIX="$PWD/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$PWD/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # Wine links the home's Desktop and Documents into the prefix: a home of its own keeps the
 # installation inside build/.
 export HOME="$PWD/build/run-home"

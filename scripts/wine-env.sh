@@ -3,7 +3,9 @@
 wine=/usr/lib/wine/wine64            # Debian's wine64 puts neither on PATH
 wineserver=/usr/lib/wine/wineserver64
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install prompts
+# No Mono/Gecko install prompts; no menu builder, which would write desktop files into
+# the Unix home whenever a program saves a shortcut.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine-run.XXXXXX")
 prefix="$work/prefix"   # passed per command, never exported (see stop_wine)

@@ -22,12 +22,17 @@ const MessageBoxText kRecordFailedBox = {
     "The installation record could not be written.\n"
     "Please run the installer with administrator rights.",
     kInstallerErrorTitle, kBoxOk | kIconError};
-const MessageBoxText kDoneBox = {"The Tolvek Diary was successfully installed", kInstallerColonTitle, kBoxOk};
-// The Done box when the per-user start at logon could not be written: the installation stands.
-const MessageBoxText kDoneWithoutAutostartBox = {
-    "The Tolvek Diary was successfully installed\n"
-    "It could not be set to start at logon: please start Tolvek.exe from the installation directory.",
-    kInstallerColonTitle, kBoxOk};
+// The check for a running tray program sees one in another user's session too, where the
+// user who runs Setup cannot shut it down: the box says so.
+const MessageBoxText kRunningBox = {
+    "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.\n"
+    "Tolvek may be running in another user's session.",
+    kInstallerErrorTitle, kBoxOk | kIconError};
+const char kDoneText[] = "The Tolvek Diary was successfully installed";
+// Lines of the Done box for what could not be made: the installation stands without them.
+const char kNoAutostartLine[] =
+    "\nIt could not be set to start at logon: please start Tolvek.exe from the installation directory.";
+const char kNoShortcutLine[] = "\nThe Start menu entry could not be made.";
 
 // One file this run installs, and whether it was there before: a failure deletes only
 // what this run created, so a failed reinstallation keeps the earlier programs working.
@@ -107,7 +112,7 @@ int RunSetup(SetupPlatform& platform) {
 
     // A running tray program and a missing right are found before anything changes.
     if (platform.IsTolvekRunning()) {
-        platform.ShowMessage(kCopyFailedBox);
+        platform.ShowMessage(kRunningBox);
         return 0;
     }
     Registry& registry = platform.InstallRegistry();
@@ -138,8 +143,14 @@ int RunSetup(SetupPlatform& platform) {
         platform.ShowMessage(kRecordFailedBox);
         return 0;
     }
-    // Without the start at logon the installation still works: say so instead of undoing it.
-    const bool autostarts = AddAutostart(registry, installation.directory) == kErrorSuccess;
-    platform.ShowMessage(autostarts ? kDoneBox : kDoneWithoutAutostartBox);
+    // Without the start at logon or the menu entry the installation still works: say so
+    // instead of undoing it.
+    std::string done = kDoneText;
+    if (AddAutostart(registry, installation.directory) == kErrorSuccess)
+        RemoveUserAutostart(registry);  // an earlier version's, which would start it twice
+    else
+        done += kNoAutostartLine;
+    if (!platform.CreateStartMenuShortcut(installation.tolvekExe.path)) done += kNoShortcutLine;
+    platform.ShowMessage({done.c_str(), kInstallerColonTitle, kBoxOk});
     return 0;
 }

@@ -31,8 +31,11 @@ public:
     virtual uint64_t FileSize(const std::string& path) = 0;
     // Removes the directory only when it is empty.
     virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
-    // True while a tray program holds its single-instance mutex.
+    // True while a tray program runs, in this session or in another user's.
     virtual bool IsTolvekRunning() = 0;
+    // Creates or replaces the Start-menu entry "Tolvek Diary" of all users, which starts
+    // `program` with its icon; false when it could not be saved.
+    virtual bool CreateStartMenuShortcut(const std::string& program) = 0;
     virtual Registry& InstallRegistry() = 0;
 };
 

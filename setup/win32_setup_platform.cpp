@@ -7,6 +7,7 @@
 #include "registry.h"
 #include "show_message.h"
 #include "single_instance.h"
+#include "start_menu_shortcut.h"
 
 int Win32SetupPlatform::ShowMessage(const MessageBoxText& box) { return ShowFixedMessageBox(box); }
 
@@ -57,5 +58,9 @@ bool Win32SetupPlatform::RemoveEmptyDirectory(const std::string& path) {
 }
 
 bool Win32SetupPlatform::IsTolvekRunning() { return ::IsTolvekRunning(); }
+
+bool Win32SetupPlatform::CreateStartMenuShortcut(const std::string& program) {
+    return ::CreateStartMenuShortcut(program);
+}
 
 Registry& Win32SetupPlatform::InstallRegistry() { return SystemRegistry(); }

@@ -14,5 +14,6 @@ public:
     uint64_t FileSize(const std::string& path) override;
     bool RemoveEmptyDirectory(const std::string& path) override;
     bool IsTolvekRunning() override;
+    bool CreateStartMenuShortcut(const std::string& program) override;
     Registry& InstallRegistry() override;
 };

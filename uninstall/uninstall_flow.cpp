@@ -11,6 +11,10 @@ const MessageBoxText kConfirmBox = {"Are you sure you want to uninstall the Tolv
 const MessageBoxText kCannotDeleteBox = {
     "Could not delete files.\nIf the program is running, please shut it down and try again", kUninstallerTitle,
     kBoxOk | kIconError};
+const MessageBoxText kRunningBox = {
+    "Could not delete files.\nIf the program is running, please shut it down and try again\n"
+    "Tolvek may be running in another user's session.",
+    kUninstallerTitle, kBoxOk | kIconError};
 const MessageBoxText kRecordNotDeletedBox = {
     "The installation record could not be deleted.\n"
     "Please run the uninstaller with administrator rights.",
@@ -18,22 +22,24 @@ const MessageBoxText kRecordNotDeletedBox = {
 
 }  // namespace
 
-std::string UninstalledText(const std::string& directory, const std::string& perUserDirectory) {
-    std::string where = directory;
-    if (!perUserDirectory.empty()) where += "\nand in\n" + perUserDirectory;
-    return "Uninstallation successful!\n\nYour data files are stored in\n" + where +
+std::string UninstalledText(const std::string& directory) {
+    return "Uninstallation successful!\n\nYour data files are stored in\n" + directory +
+           "\nand in the folder Tolvek Diary in each user's local application data"
            "\nDo whatever you wanna do with it...";
 }
 
 namespace {
 
-// The per-user autostart value goes after the record; a profile that would refuse it is
-// found before anything changes, since a second run could no longer reach it.
+// The autostart values go after the record; a key that would refuse them is found before
+// anything changes, since a second run could no longer reach them.
 bool MayRemoveAutostart(Registry& registry) {
-    RegistryKey run = 0;
-    const long opened = registry.OpenKey(Hive::CurrentUser, kRunKeyPath, KeyAccess::Write, run);
-    if (opened == kErrorSuccess) registry.CloseKey(run);
-    return opened == kErrorSuccess || opened == kErrorFileNotFound;
+    for (const Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) {
+        RegistryKey run = 0;
+        const long opened = registry.OpenKey(hive, kRunKeyPath, KeyAccess::Write, run);
+        if (opened == kErrorSuccess) registry.CloseKey(run);
+        if (opened != kErrorSuccess && opened != kErrorFileNotFound) return false;
+    }
+    return true;
 }
 
 // Deletes the program files. A directory or a "Tolvek.exe" that is already gone (a folder
@@ -62,7 +68,7 @@ int RunUninstall(UninstallPlatform& platform) {
 
     // A running tray program and a missing right are found before anything is deleted.
     if (platform.IsTolvekRunning()) {
-        platform.ShowMessage(kCannotDeleteBox);
+        platform.ShowMessage(kRunningBox);
         return 0;
     }
     if (!MayChangeInstallationRecord(registry) || !MayRemoveAutostart(registry)) {
@@ -80,10 +86,10 @@ int RunUninstall(UninstallPlatform& platform) {
         return 0;
     }
     RemoveAutostart(registry);
-    RemovePerUserSettings(registry);  // the defaults of a user who could not write the record
-    std::string perUserDirectory;
-    if (!platform.PerUserDataDirectory(perUserDirectory)) perUserDirectory.clear();
-    const std::string text = UninstalledText(directory, perUserDirectory);
+    RemoveUserAutostart(registry);  // an earlier version's, of this account
+    platform.RemoveStartMenuShortcut();
+    RemovePerUserSettings(registry);  // this account's defaults and diary home
+    const std::string text = UninstalledText(directory);
     platform.ShowMessage({text.c_str(), kUninstallerTitle, kBoxOk});
     return 0;
 }

@@ -21,17 +21,17 @@ public:
     virtual bool RemoveFile(const std::string& path) = 0;
     // True when a file or directory of that name exists.
     virtual bool Exists(const std::string& path) = 0;
-    // The per-user folder where Tolvek keeps the diary of a user who may not write the
-    // installation directory; false when this user has none.
-    virtual bool PerUserDataDirectory(std::string& path) = 0;
-    // True while a tray program holds its single-instance mutex.
+    // True while a tray program runs, in this session or in another user's.
     virtual bool IsTolvekRunning() = 0;
+    // Deletes the all-users Start-menu entry; true when it is gone.
+    virtual bool RemoveStartMenuShortcut() = 0;
     virtual Registry& InstallRegistry() = 0;
 };
 
-// The Done box's text: where the data files stay, for a directory of any length, naming
-// the user's own data folder as well where there is one.
-std::string UninstalledText(const std::string& directory, const std::string& perUserDirectory = "");
+// The Done box's text: where the data files stay, for a directory of any length. Every user
+// may have a diary of their own, and an administrator's folder is not theirs, so the
+// per-user folders are named by where they are, not by this account's path.
+std::string UninstalledText(const std::string& directory);
 
 // The whole run of Uninstall; gives its exit code, 0 on every path.
 int RunUninstall(UninstallPlatform& platform);

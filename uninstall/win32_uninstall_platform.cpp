@@ -5,7 +5,7 @@
 #include "registry.h"
 #include "show_message.h"
 #include "single_instance.h"
-#include "user_data_folder.h"
+#include "start_menu_shortcut.h"
 
 int Win32UninstallPlatform::ShowMessage(const MessageBoxText& box) { return ShowFixedMessageBox(box); }
 
@@ -19,13 +19,8 @@ bool Win32UninstallPlatform::Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Win32UninstallPlatform::PerUserDataDirectory(std::string& path) {
-    const std::wstring folder = UserDataFolder();
-    if (folder.empty() || GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
-    path = UserDataFolderText();
-    return !path.empty();
-}
-
 bool Win32UninstallPlatform::IsTolvekRunning() { return ::IsTolvekRunning(); }
+
+bool Win32UninstallPlatform::RemoveStartMenuShortcut() { return ::RemoveStartMenuShortcut(); }
 
 Registry& Win32UninstallPlatform::InstallRegistry() { return SystemRegistry(); }

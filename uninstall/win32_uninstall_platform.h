@@ -9,7 +9,7 @@ public:
     bool EnterDirectory(const std::string& directory) override;
     bool RemoveFile(const std::string& path) override;
     bool Exists(const std::string& path) override;
-    bool PerUserDataDirectory(std::string& path) override;
     bool IsTolvekRunning() override;
+    bool RemoveStartMenuShortcut() override;
     Registry& InstallRegistry() override;
 };

@@ -1,6 +1,35 @@
 #include "single_instance.h"
 
+#include <sddl.h>
+
 const char kInstanceMutexName[] = "TolvekDiaryMutex";
+const char kRunningMutexName[] = "Global\\TolvekDiaryRunning";
+
+// Everyone may open it for waiting, so that a second account's copy holds it too and it
+// outlives the first account's.
+HANDLE HoldRunningMutex() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
+                                                             &descriptor, nullptr))
+        attributes.lpSecurityDescriptor = descriptor;
+    const HANDLE mutex = CreateMutexExA(&attributes, kRunningMutexName, 0, SYNCHRONIZE);
+    LocalFree(descriptor);
+    return mutex;
+}
+
+namespace {
+
+bool MutexExists(const char* name) {
+    const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+    if (mutex) {
+        CloseHandle(mutex);
+        return true;
+    }
+    return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+}  // namespace
 
 HANDLE TakeInstanceMutex() {
     const HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
@@ -12,11 +41,4 @@ HANDLE TakeInstanceMutex() {
     return mutex;
 }
 
-bool IsTolvekRunning() {
-    const HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName);
-    if (mutex) {
-        CloseHandle(mutex);
-        return true;
-    }
-    return GetLastError() == ERROR_ACCESS_DENIED;
-}
+bool IsTolvekRunning() { return MutexExists(kInstanceMutexName) || MutexExists(kRunningMutexName); }

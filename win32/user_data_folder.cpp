@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <knownfolders.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 std::wstring UserDataFolder() {
@@ -22,4 +23,23 @@ std::string UserDataFolderText() {
     WideCharToMultiByte(CP_ACP, 0, folder.c_str(), -1, &text[0], size, nullptr, nullptr);
     text.resize(static_cast<std::size_t>(size - 1));
     return text;
+}
+
+std::string CurrentAccountSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
+    std::string sid;
+    union {
+        TOKEN_USER user;
+        unsigned char bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } buffer;
+    DWORD size = 0;
+    char* text = nullptr;
+    if (GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidA(buffer.user.User.Sid, &text)) {
+        sid = text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return sid;
 }

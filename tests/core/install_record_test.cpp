@@ -18,6 +18,7 @@ protected:
 };
 
 TEST_F(InstallRecordTest, WritesTheRecordAndAutostartInTheirExactFormats) {
+    registry.DropKey(Hive::LocalMachine, kRunKeyPath);
     ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(registry, kDirectory));
     ASSERT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory));
     const std::string nul(1, '\0');
@@ -26,7 +27,9 @@ TEST_F(InstallRecordTest, WritesTheRecordAndAutostartInTheirExactFormats) {
               registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "UninstallString"));
     EXPECT_EQ("Tolvek Diary" + nul, registry.StringOf(Hive::LocalMachine, kRecordKeyPath, "DisplayName"));
     EXPECT_EQ("\"" + kDirectory + "\\Tolvek.exe\"" + nul,
-              registry.StringOf(Hive::CurrentUser, kRunKeyPath, "TolvekDiary"));
+              registry.StringOf(Hive::LocalMachine, kRunKeyPath, "TolvekDiary"))
+        << "per machine: every user's logon starts it";
+    EXPECT_EQ("<missing>", registry.StringOf(Hive::CurrentUser, kRunKeyPath, "TolvekDiary"));
     std::string read;
     ASSERT_EQ(kErrorSuccess, ReadInstallPath(registry, read));
     EXPECT_EQ(kDirectory, read);
@@ -116,10 +119,14 @@ TEST_F(InstallRecordTest, DefaultsOfAUserWithoutRightsLiveInTheUserKey) {
     EXPECT_EQ(0, fresh.period);
 
     registry.denyWrites = false;
+    ASSERT_EQ(kErrorSuccess, WriteDataHome(registry, "C:\\Users\\me\\Tolvek Diary"));
     accepted.advance = 3;
     accepted.period = 1;
     EXPECT_EQ(kErrorSuccess, WriteNoteDefaults(registry, accepted));
-    EXPECT_FALSE(registry.HasKey(Hive::CurrentUser, kPerUserKeyPath)) << "retired with its pair";
+    EXPECT_EQ(0u, user->count("defnoteadvance") + user->count("defnoteperiod")) << "retired with its pair";
+    std::string home;
+    EXPECT_EQ(kErrorSuccess, ReadDataHome(registry, home));
+    EXPECT_EQ("C:\\Users\\me\\Tolvek Diary", home) << "the diary's home stays beside the defaults";
     ReadNoteDefaults(registry, fresh);
     EXPECT_EQ(3, fresh.advance);
     EXPECT_EQ(1, fresh.period);
@@ -132,18 +139,53 @@ TEST_F(InstallRecordTest, RemovalTakesRecordDefaultsAndAutostart) {
     EXPECT_EQ(kErrorSuccess, RemoveInstallationRecord(registry));
     EXPECT_EQ(kErrorSuccess, RemoveAutostart(registry));
     EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
-    EXPECT_EQ("<missing>", registry.StringOf(Hive::CurrentUser, kRunKeyPath, "TolvekDiary"));
+    EXPECT_EQ("<missing>", registry.StringOf(Hive::LocalMachine, kRunKeyPath, "TolvekDiary"));
+}
+
+// An account that kept the per-user value of an earlier version would start Tolvek twice at
+// logon; the value goes only where the machine's names the same program.
+TEST_F(InstallRecordTest, PerUserAutostartRetiresOnlyBesideTheSameMachineValue) {
+    struct Case {
+        const char* name;
+        std::string machine, user;  // "" for no value
+        bool retired;
+    };
+    const Case cases[] = {
+        {"same program", "\"D:\\Apps\\Tolvek.exe\"", "\"D:\\Apps\\Tolvek.exe\"", true},
+        {"same program, other case", "\"D:\\Apps\\Tolvek.exe\"", "\"d:\\apps\\TOLVEK.EXE\"", true},
+        {"no machine value", "", "\"D:\\Apps\\Tolvek.exe\"", false},
+        {"another program", "\"D:\\Apps\\Tolvek.exe\"", "\"E:\\Old\\Tolvek.exe\"", false},
+        {"no user value", "\"D:\\Apps\\Tolvek.exe\"", "", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryRegistry fresh;
+        RegistryKey key = 0;
+        if (!c.machine.empty()) {
+            ASSERT_EQ(kErrorSuccess, fresh.CreateKeyPath(Hive::LocalMachine, kRunKeyPath, key));
+            fresh.SetString(key, kAutostartValue, c.machine);
+            fresh.CloseKey(key);
+        }
+        if (!c.user.empty()) {
+            ASSERT_EQ(kErrorSuccess, fresh.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, key));
+            fresh.SetString(key, kAutostartValue, c.user);
+            fresh.CloseKey(key);
+        }
+        EXPECT_EQ(c.retired, RetireUserAutostart(fresh));
+        EXPECT_EQ(c.retired || c.user.empty() ? "<missing>" : c.user + std::string(1, '\0'),
+                  fresh.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+        EXPECT_EQ(0u, fresh.OpenKeys());
+    }
 }
 
 TEST_F(InstallRecordTest, WritesWithoutTheRightReportTheirFailure) {
     registry.denyWrites = true;
     EXPECT_EQ(kErrorAccessDenied, WriteInstallationRecord(registry, kDirectory));
     EXPECT_FALSE(registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
-    EXPECT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory)) << "the user's own hive stays writable";
-    registry.DropKey(Hive::CurrentUser, kRunKeyPath);
-    EXPECT_EQ(kErrorSuccess, AddAutostart(registry, kDirectory)) << "a profile without the Run key gets one";
+    EXPECT_EQ(kErrorAccessDenied, AddAutostart(registry, kDirectory)) << "the start at logon is the machine's";
+    EXPECT_EQ(kErrorSuccess, WriteDataHome(registry, "C:\\Home")) << "the user's own hive stays writable";
     registry.denyUserWrites = true;
-    EXPECT_EQ(kErrorAccessDenied, AddAutostart(registry, kDirectory));
+    EXPECT_EQ(kErrorAccessDenied, WriteDataHome(registry, "C:\\Home"));
 }
 
 }  // namespace

@@ -172,8 +172,17 @@ inline std::string RecordListing(MemoryRegistry& registry) {
     } else {
         listing += "no record key\n";
     }
-    listing += "autostart " + registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue) + "\n";
+    listing += "autostart " + registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue) + "\n";
+    listing += "user autostart " + registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue) + "\n";
     return listing;
+}
+
+// The per-user start at logon as versions before the per-machine installation wrote it.
+inline void AddEarlierUserAutostart(MemoryRegistry& registry, const std::string& directory) {
+    RegistryKey run = 0;
+    ASSERT_EQ(kErrorSuccess, registry.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, run));
+    registry.SetString(run, kAutostartValue, AutostartCommand(directory));
+    registry.CloseKey(run);
 }
 
 inline void SetDefaults(MemoryRegistry& registry, uint32_t advance, uint32_t period) {

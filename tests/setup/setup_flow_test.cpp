@@ -19,7 +19,14 @@ const Box kWelcome = {"This program will install the Tolvek Diary to your comput
 const Box kCopyFailed = {
     "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.",
     "Tolvek Diary Installer Error:", kError};
+const Box kRunning = {
+    "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.\n"
+    "Tolvek may be running in another user's session.",
+    "Tolvek Diary Installer Error:", kError};
 const Box kDone = {"The Tolvek Diary was successfully installed", "Tolvek Diary Installer:", kOk};
+const Box kDoneWithoutShortcut = {
+    "The Tolvek Diary was successfully installed\nThe Start menu entry could not be made.", "Tolvek Diary Installer:",
+    kOk};
 const Box kDoneWithoutAutostart = {
     "The Tolvek Diary was successfully installed\n"
     "It could not be set to start at logon: please start Tolvek.exe from the installation directory.",
@@ -69,6 +76,10 @@ public:
         steps.push_back("running?");
         return tolvekRunning;
     }
+    bool CreateStartMenuShortcut(const std::string& program) override {
+        if (shortcutSaves) shortcut = program;
+        return Step("shortcut " + program, shortcutSaves);
+    }
     Registry& InstallRegistry() override { return *registryInUse; }
 
     bool Step(const std::string& step, bool done) {
@@ -81,6 +92,8 @@ public:
     bool browserGivesPath = true;
     std::string browserPath = kChosen;
     bool tolvekRunning = false;
+    bool shortcutSaves = true;
+    std::string shortcut;  // the program the Start-menu entry starts
     FakeDisk disk;
     MemoryRegistry registry;
     Registry* registryInUse = &registry;
@@ -89,7 +102,7 @@ public:
 // An earlier installation in kRecorded, with the user's diary and remembered defaults.
 void InstallEarlier(ScriptedSetup& platform) {
     ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(platform.registry, kRecorded));
-    ASSERT_EQ(kErrorSuccess, AddAutostart(platform.registry, kRecorded));
+    AddEarlierUserAutostart(platform.registry, kRecorded);  // as versions before 1.2 did
     SetDefaults(platform.registry, 3, 2);
     platform.disk.directories.insert(kRecorded);
     platform.disk.files[kRecorded + "\\Tolvek.exe"] = "tray program v1";
@@ -132,9 +145,11 @@ TEST(Setup, FreshInstallationAsksChoosesCopiesRecordsAndSaysDone) {
                   "copy Tolvek.ex1 > " + kTarget + "\\Tolvek.exe",
                   "copy Uninstall.ex1 > " + kTarget + "\\Uninstall.exe",
                   "copy History.txt > " + kTarget + "\\History.txt",
+                  "shortcut " + kTarget + "\\Tolvek.exe",
                   "box Tolvek Diary Installer:",
               }),
               platform.steps);
+    EXPECT_EQ(kTarget + "\\Tolvek.exe", platform.shortcut);
     EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
     EXPECT_EQ("uninstaller v2", FileOf(platform, kTarget + "\\Uninstall.exe"));
     EXPECT_EQ("history v2", FileOf(platform, kTarget + "\\History.txt"));
@@ -161,8 +176,10 @@ TEST(Setup, FreshInstallationAsksChoosesCopiesRecordsAndSaysDone) {
     for (const auto& value : *record)
         stored[value.first] = {value.second.type, std::string(value.second.data.begin(), value.second.data.end())};
     EXPECT_EQ(expected, stored);
+    // Per machine: the start at logon reaches every user, not only the one who ran Setup.
     EXPECT_EQ("\"D:\\Apps\\Tolvek Diary\\Tolvek.exe\"" + nul,
-              platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+              platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
+    EXPECT_EQ("<missing>", platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
 }
 
 TEST(Setup, ConfirmTextHoldsAChosenPathOfAnyLength) {
@@ -198,6 +215,7 @@ TEST(Setup, ReinstallationUsesTheRecordedDirectoryAndKeepsDataAndDefaults) {
                   "copy Tolvek.ex1 > " + kRecorded + "\\Tolvek.exe",
                   "copy Uninstall.ex1 > " + kRecorded + "\\Uninstall.exe",
                   "copy History.txt > " + kRecorded + "\\History.txt",
+                  "shortcut " + kRecorded + "\\Tolvek.exe",
                   "box Tolvek Diary Installer:",
               }),
               platform.steps)
@@ -215,7 +233,9 @@ TEST(Setup, ReinstallationUsesTheRecordedDirectoryAndKeepsDataAndDefaults) {
     EXPECT_EQ(3, defaults.advance);
     EXPECT_EQ(2, defaults.period);
     EXPECT_EQ("\"E:\\Diary\\Tolvek.exe\"" + std::string(1, '\0'),
-              platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+              platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
+    EXPECT_EQ("<missing>", platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue))
+        << "the earlier version's per-user start would start a second copy";
 }
 
 TEST(Setup, AnythingButOkInAnyBoxEndsWithNothingChanged) {
@@ -271,7 +291,7 @@ TEST(Setup, RunningTrayProgramIsToldBeforeAnythingChanges) {
         const std::string disk = platform.disk.Listing(), record = RecordListing(platform.registry);
         platform.boxes.answers = AllOk(earlier);
         RunChecked(platform);
-        EXPECT_EQ(kCopyFailed, platform.boxes.shown.back());
+        EXPECT_EQ(kRunning, platform.boxes.shown.back());
         ASSERT_LE(2u, platform.steps.size());
         EXPECT_EQ("running?", platform.steps[platform.steps.size() - 2]) << "asked right after Confirm";
         EXPECT_EQ(disk, platform.disk.Listing());
@@ -419,17 +439,33 @@ TEST(Setup, FailedRecordTakesBackOnlyWhatThisRunCreated) {
         EXPECT_EQ(kErrorSuccess, ReadInstallPath(platform.registry, read)) << "the earlier record stays";
         EXPECT_EQ(kRecorded, read);
         EXPECT_EQ("\"E:\\Diary\\Tolvek.exe\"" + std::string(1, '\0'),
-                  platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+                  platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue))
+            << "the earlier start at logon stays with the earlier record";
+        EXPECT_EQ("<missing>", platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
+        EXPECT_EQ("", platform.shortcut);
     }
 }
 
+TEST(Setup, StartMenuEntryThatCannotBeSavedIsToldAndTheInstallationStands) {
+    ScriptedSetup platform;
+    platform.shortcutSaves = false;
+    platform.boxes.answers = AllOk(false);
+    RunChecked(platform);
+    EXPECT_EQ(kDoneWithoutShortcut, platform.boxes.shown.back());
+    EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
+    EXPECT_EQ("\"" + kTarget + "\\Tolvek.exe\"" + std::string(1, '\0'),
+              platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
+}
+
 TEST(Setup, AutostartIsOptionalAndAMissingRunKeyIsCreated) {
-    // A profile without the Run key gets one; one whose Run value cannot be written keeps
-    // the installation and is told that Tolvek will not start at logon.
+    // A machine without the Run key gets one; one whose Run value cannot be written keeps
+    // the installation, and an earlier per-user start, and is told that Tolvek will not start
+    // at logon.
     for (const bool writable : {true, false}) {
         SCOPED_TRACE(writable ? "missing Run key" : "Run value refused");
         ScriptedSetup platform;
-        platform.registry.DropKey(Hive::CurrentUser, kRunKeyPath);
+        platform.registry.DropKey(Hive::LocalMachine, kRunKeyPath);
+        AddEarlierUserAutostart(platform.registry, "E:\\Old");
         FailingRegistry failing(platform.registry);
         if (!writable) failing.failSetStringOf = kAutostartValue;
         platform.registryInUse = &failing;
@@ -437,6 +473,8 @@ TEST(Setup, AutostartIsOptionalAndAMissingRunKeyIsCreated) {
         RunChecked(platform);
         EXPECT_EQ(writable ? kDone : kDoneWithoutAutostart, platform.boxes.shown.back());
         EXPECT_EQ(writable ? "\"" + kTarget + "\\Tolvek.exe\"" + std::string(1, '\0') : "<missing>",
+                  platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
+        EXPECT_EQ(writable ? "<missing>" : "\"E:\\Old\\Tolvek.exe\"" + std::string(1, '\0'),
                   platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
         EXPECT_EQ("tray program v2", FileOf(platform, kTarget + "\\Tolvek.exe"));
         std::string read;

@@ -19,12 +19,15 @@ const Box kCannotDelete = {"Could not delete files.\nIf the program is running, 
 const Box kRecordNotDeleted = {
     "The installation record could not be deleted.\nPlease run the uninstaller with administrator rights.", kTitle,
     kError};
+const Box kRunning = {"Could not delete files.\nIf the program is running, please shut it down and try again\n"
+                      "Tolvek may be running in another user's session.",
+                      kTitle, kError};
 Box Done(const std::string& directory) {
     return {"Uninstallation successful!\n\nYour data files are stored in\n" + directory +
+                "\nand in the folder Tolvek Diary in each user's local application data"
                 "\nDo whatever you wanna do with it...",
             kTitle, kOk};
 }
-const std::string kUserFolder = "C:\\Users\\me\\AppData\\Local\\Tolvek Diary";
 
 const std::string kInstalled = "D:\\Apps\\Tolvek Diary";
 const std::string kStart = "C:\\Start";  // where the uninstaller was started
@@ -49,13 +52,14 @@ public:
     bool Exists(const std::string& path) override {
         return !unenterable.count(path) ? disk.Exists(disk.Resolve(path)) : true;
     }
-    bool PerUserDataDirectory(std::string& path) override {
-        path = kUserFolder;
-        return hasUserFolder;
-    }
     bool IsTolvekRunning() override {
         steps.push_back("running?");
         return tolvekRunning;
+    }
+    bool RemoveStartMenuShortcut() override {
+        steps.push_back("remove shortcut");
+        shortcut = false;
+        return true;
     }
     Registry& InstallRegistry() override { return *registryInUse; }
 
@@ -67,7 +71,7 @@ public:
     BoxScript boxes;
     std::vector<std::string> steps;
     bool tolvekRunning = false;
-    bool hasUserFolder = false;
+    bool shortcut = true;  // the Start-menu entry Setup made
     std::set<std::string> unenterable;  // directories that exist but refuse this user
     std::function<void()> afterDelete;  // what happens elsewhere meanwhile
     FakeDisk disk;
@@ -79,6 +83,7 @@ public:
 void Install(ScriptedUninstall& platform, const std::string& directory = kInstalled) {
     ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(platform.registry, directory));
     ASSERT_EQ(kErrorSuccess, AddAutostart(platform.registry, directory));
+    AddEarlierUserAutostart(platform.registry, directory);  // left by an earlier version
     SetDefaults(platform.registry, 1, 2);
     platform.disk.directories.insert("D:");
     platform.disk.directories.insert("D:\\Apps");
@@ -103,11 +108,15 @@ TEST(Uninstall, RemovesProgramHistoryRecordAndAutostartAndTellsWhereTheDataStays
     RunChecked(platform);
     EXPECT_EQ(std::vector<Box>({kConfirm, Done(kInstalled)}), platform.boxes.shown);
     EXPECT_EQ("Uninstallation successful!\n\nYour data files are stored in\nD:\\Apps\\Tolvek Diary\n"
+              "and in the folder Tolvek Diary in each user's local application data\n"
               "Do whatever you wanna do with it...",
               platform.boxes.shown.back().text);
     EXPECT_EQ(std::vector<std::string>({"box Tolvek Diary Uninstaller:", "running?", "cd " + kInstalled,
-                                        "delete Tolvek.exe", "delete History.txt", "box Tolvek Diary Uninstaller:"}),
+                                        "delete Tolvek.exe", "delete History.txt", "remove shortcut",
+                                        "box Tolvek Diary Uninstaller:"}),
               platform.steps);
+    EXPECT_FALSE(platform.shortcut);
+    EXPECT_EQ(kNoAutostart, platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
     std::set<std::string> left;
     for (const auto& file : platform.disk.files) left.insert(file.first);
     EXPECT_EQ(std::set<std::string>({kStart + "\\Tolvek.exe", kInstalled + "\\Uninstall.exe",
@@ -181,7 +190,7 @@ TEST(Uninstall, EveryRefusalLeavesTheInstallationWhole) {
     const Case cases[] = {
         {"Confirm cancelled", [](ScriptedUninstall&) {}, kCancelButton, {kConfirm}},
         {"tray program running", [](ScriptedUninstall& p) { p.tolvekRunning = true; }, kOkButton,
-         {kConfirm, kCannotDelete}},
+         {kConfirm, kRunning}},
         {"tray program file in use",
          [](ScriptedUninstall& p) { p.disk.inUse.insert(kInstalled + "\\Tolvek.exe"); }, kOkButton,
          {kConfirm, kCannotDelete}},
@@ -212,7 +221,7 @@ TEST(Uninstall, EveryFailingStepLeavesAStateASecondRunFinishes) {
     };
     const Case cases[] = {
         {"tray program running", [](ScriptedUninstall& p, FailingRegistry&) { p.tolvekRunning = true; },
-         [](ScriptedUninstall& p, FailingRegistry&) { p.tolvekRunning = false; }, kCannotDelete},
+         [](ScriptedUninstall& p, FailingRegistry&) { p.tolvekRunning = false; }, kRunning},
         {"tray program file in use",
          [](ScriptedUninstall& p, FailingRegistry&) { p.disk.inUse.insert(kInstalled + "\\Tolvek.exe"); },
          [](ScriptedUninstall& p, FailingRegistry&) { p.disk.inUse.clear(); }, kCannotDelete},
@@ -232,7 +241,6 @@ TEST(Uninstall, EveryFailingStepLeavesAStateASecondRunFinishes) {
         SCOPED_TRACE(c.name);
         ScriptedUninstall platform;
         Install(platform);
-        platform.hasUserFolder = true;
         FailingRegistry failing(platform.registry);
         platform.registryInUse = &failing;
         c.arrange(platform, failing);
@@ -245,9 +253,11 @@ TEST(Uninstall, EveryFailingStepLeavesAStateASecondRunFinishes) {
         c.clear(platform, failing);
         platform.boxes.answers = {kOkButton, kOkButton};
         RunChecked(platform);
-        EXPECT_EQ(UninstalledText(kInstalled, kUserFolder), platform.boxes.shown.back().text);
+        EXPECT_EQ(Done(kInstalled), platform.boxes.shown.back());
         EXPECT_FALSE(platform.registry.HasKey(Hive::LocalMachine, kRecordKeyPath));
         EXPECT_EQ(kNoAutostart, platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));
+        EXPECT_EQ(kNoAutostart, platform.registry.StringOf(Hive::LocalMachine, kRunKeyPath, kAutostartValue));
+        EXPECT_FALSE(platform.shortcut);
         EXPECT_FALSE(platform.disk.HasFile(kInstalled + "\\Tolvek.exe"));
         EXPECT_TRUE(platform.disk.HasFile(kInstalled + "\\tolvek.dat"));
         EXPECT_TRUE(platform.disk.HasFile(kStart + "\\Tolvek.exe")) << "nothing deleted elsewhere";
@@ -275,10 +285,12 @@ TEST(Uninstall, GoneTrayProgramOrDirectoryDoesNotStopTheRemoval) {
     }
 }
 
-TEST(Uninstall, PerUserDefaultsGoAndTheUserFolderIsNamed) {
+// Run by an administrator for a standard user, the uninstaller's own folder is not the user's:
+// the closing text names where every user's folder is, and this account's key goes.
+TEST(Uninstall, PerUserDefaultsGoAndEveryUsersFolderIsNamed) {
     ScriptedUninstall platform;
     Install(platform);
-    platform.hasUserFolder = true;
+    ASSERT_EQ(kErrorSuccess, WriteDataHome(platform.registry, "C:\\Users\\admin\\AppData\\Local\\Tolvek Diary"));
     platform.registry.denyWrites = true;  // the user who accepted notes could not write the record
     Note accepted;
     accepted.advance = 2;
@@ -287,9 +299,7 @@ TEST(Uninstall, PerUserDefaultsGoAndTheUserFolderIsNamed) {
     ASSERT_TRUE(platform.registry.HasKey(Hive::CurrentUser, kPerUserKeyPath));
     platform.boxes.answers = {kOkButton, kOkButton};
     RunChecked(platform);
-    EXPECT_EQ("Uninstallation successful!\n\nYour data files are stored in\nD:\\Apps\\Tolvek Diary\nand in\n" +
-                  kUserFolder + "\nDo whatever you wanna do with it...",
-              platform.boxes.shown.back().text);
+    EXPECT_EQ(Done(kInstalled), platform.boxes.shown.back());
     EXPECT_FALSE(platform.registry.HasKey(Hive::CurrentUser, kPerUserKeyPath));
     EXPECT_TRUE(platform.registry.HasKey(Hive::CurrentUser, "Software"));
 }
@@ -325,10 +335,8 @@ TEST(Uninstall, ClosingTextHoldsADirectoryOfAnyLength) {
     const std::string directory = "D:\\" + std::string(1997, 'x');
     ASSERT_EQ(2000u, directory.size());
     const std::string text = UninstalledText(directory);
-    EXPECT_EQ(2094u, text.size()) << "94 fixed characters and the directory";
-    EXPECT_EQ("Uninstallation successful!\n\nYour data files are stored in\n" + directory +
-                  "\nDo whatever you wanna do with it...",
-              text);
+    EXPECT_EQ(2163u, text.size()) << "163 fixed characters and the directory";
+    EXPECT_EQ(Done(directory).text, text);
 
     // The longest directory the record gives: more than the 905 a 1000-byte text would hold.
     ScriptedUninstall platform;

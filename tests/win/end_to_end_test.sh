@@ -23,7 +23,19 @@ reg_value() {  # reg_value KEY NAME: the value's data as `reg query` shows it, o
     W reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z]* *//p" | grep . || echo absent
 }
 record='HKLM\software\microsoft\windows\currentversion\uninstall\tolvek'
-run_key='HKCU\software\microsoft\windows\currentversion\run'
+run_key='HKLM\software\microsoft\windows\currentversion\run'
+user_run_key='HKCU\software\microsoft\windows\currentversion\run'
+shortcut="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tolvek Diary.lnk"
+shortcut_target() {  # the Windows path of the program the Start-menu entry names, or "none"
+    [ -e "$shortcut" ] || { echo none; return; }
+    python3 - "$shortcut" "$1" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+wanted = sys.argv[2]
+found = wanted.encode("cp1252") in data or wanted.encode("utf-16-le") in data
+print(wanted if found else "another program")
+PY
+}
 in_shipped() {  # runs a program of the shipped set from the shipped folder, in the background
     (cd "$prefix/drive_c/shipped" && WINEPREFIX="$prefix" timeout 60 "$wine" "$1" >"$work/$1.log" 2>&1)
 }
@@ -53,7 +65,10 @@ check "list entry" "$install_win\\Tolvek.exe|1.1|the Tolvek team|$install_win|0x
 size_kib=$(reg_value "$record" EstimatedSize)
 check "list entry size in KiB" "$(( ($(cat "$install_dir"/*.exe "$install_dir"/History.txt | wc -c) + 1023) / 1024 ))" "$((size_kib))"
 check "record DisplayName" "Tolvek Diary" "$(reg_value "$record" DisplayName)"
-check "autostart" "\"$install_win\\Tolvek.exe\"" "$(reg_value "$run_key" TolvekDiary)"
+check "autostart, per machine" "\"$install_win\\Tolvek.exe\"" "$(reg_value "$run_key" TolvekDiary)"
+check "no per-user autostart" "absent" "$(reg_value "$user_run_key" TolvekDiary)"
+check "Start-menu entry for all users" "$install_win\\Tolvek.exe" "$(shortcut_target "$install_win\\Tolvek.exe")"
+check "no desktop files from Wine's menu builder" "" "$(find "$HOME" -name '*.desktop' 2>/dev/null)"
 
 # The tray program from its installed place: a note added through the editor.
 (cd "$install_dir" && WINEPREFIX="$prefix" timeout 120 "$wine" "$install_win\\Tolvek.exe" >"$work/tolvek.log" 2>&1) & tolvek=$!
@@ -73,21 +88,23 @@ in_shipped Setup.exe & setup=$!
 R box "Tolvek Diary Installer:" 1 >/dev/null   # Overwrite: OK
 R box "Tolvek Diary Installer" 1 >/dev/null    # Welcome
 R box "Tolvek Diary Installer" 1 >/dev/null    # Confirm
-check "Setup refuses while Tolvek runs" "Failed to copy files.|If the program is already installed and running,|please shut it down and try again." \
+check "Setup refuses while Tolvek runs" "Failed to copy files.|If the program is already installed and running,|please shut it down and try again.|Tolvek may be running in another user's session." \
     "$(R box "Tolvek Diary Installer Error:" 1 | paste -sd'|')"
 wait $setup || true
 (cd "$install_dir" && WINEPREFIX="$prefix" timeout 60 "$wine" "$install_win\\Uninstall.exe" >"$work/uninstall1.log" 2>&1) & uninstall=$!
 R box "Tolvek Diary Uninstaller:" 1 >/dev/null  # Are you sure: OK
-check "Uninstall refuses while Tolvek runs" "Could not delete files.|If the program is running, please shut it down and try again" \
+check "Uninstall refuses while Tolvek runs" "Could not delete files.|If the program is running, please shut it down and try again|Tolvek may be running in another user's session." \
     "$(R box "Tolvek Diary Uninstaller:" 1 | paste -sd'|')"
 wait $uninstall || true
-check "installation whole after the refusals" "History.txt Tolvek.exe Uninstall.exe backup.dat tolvek.dat $install_win" \
+check "installation whole after the refusals" "History.txt Tolvek.exe Uninstall.exe backup.dat tolvek.dat tolvek.lock $install_win" \
     "$(ls "$install_dir" | tr '\n' ' ')$(reg_value "$record" Path)"
 
 R shutdown
 wait $tolvek && code=0 || code=$? ; check "Tolvek exit code after Shut down" 0 "$code"
 
-# A reinstallation over the first keeps the data files and the defaults for new notes.
+# A reinstallation over the first keeps the data files and the defaults for new notes, and
+# over an installation of the earlier, per-user kind leaves one start at logon, the machine's.
+W reg add "$user_run_key" /v TolvekDiary /d "\"$install_win\\Tolvek.exe\"" /f >/dev/null 2>&1
 defaults_before=$(reg_value "$record" DefNoteAdvance)
 data_before=$(md5sum <"$install_dir/tolvek.dat")
 in_shipped Setup.exe & setup=$!
@@ -100,16 +117,19 @@ R box "Tolvek Diary Installer:" 1 >/dev/null
 wait $setup || true
 check "data file kept by the reinstallation" "$data_before" "$(md5sum <"$install_dir/tolvek.dat")"
 check "defaults kept by the reinstallation" "$defaults_before" "$(reg_value "$record" DefNoteAdvance)"
+check "earlier per-user autostart removed by the reinstallation" "absent \"$install_win\\Tolvek.exe\"" \
+    "$(reg_value "$user_run_key" TolvekDiary) $(reg_value "$run_key" TolvekDiary)"
 
 # The removal keeps Uninstall.exe and the data files; the record and autostart go.
 (cd "$install_dir" && WINEPREFIX="$prefix" timeout 60 "$wine" "$install_win\\Uninstall.exe" >"$work/uninstall2.log" 2>&1) & uninstall=$!
 R box "Tolvek Diary Uninstaller:" 1 >/dev/null
-check "uninstall closing text" "Uninstallation successful!||Your data files are stored in|$install_win|Do whatever you wanna do with it..." \
+check "uninstall closing text" "Uninstallation successful!||Your data files are stored in|$install_win|and in the folder Tolvek Diary in each user's local application data|Do whatever you wanna do with it..." \
     "$(R box "Tolvek Diary Uninstaller:" 1 | paste -sd'|')"
 wait $uninstall || true
-check "left after the removal" "Uninstall.exe backup.dat tolvek.dat" "$(ls "$install_dir" | tr '\n' ' ' | sed 's/ $//')"
+check "left after the removal" "Uninstall.exe backup.dat tolvek.dat tolvek.lock" "$(ls "$install_dir" | tr '\n' ' ' | sed 's/ $//')"
 check "record gone" "absent" "$(reg_value "$record" Path)"
-check "autostart gone" "absent" "$(reg_value "$run_key" TolvekDiary)"
+check "autostart gone" "absent absent" "$(reg_value "$run_key" TolvekDiary) $(reg_value "$user_run_key" TolvekDiary)"
+check "Start-menu entry gone" "none" "$(shortcut_target "$install_win\\Tolvek.exe")"
 (cd "$install_dir" && WINEPREFIX="$prefix" timeout 60 "$wine" "$install_win\\Uninstall.exe" >"$work/uninstall3.log" 2>&1) & uninstall=$!
 check "second removal: not found" "The Tolvek Diary was not found on your system..." "$(R box "Tolvek Diary Uninstaller:" 1)"
 wait $uninstall || true

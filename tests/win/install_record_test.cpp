@@ -46,7 +46,7 @@ TEST_F(RealRegistryTest, RecordAndAutostartHaveTheirExactTypesAndTexts) {
     EXPECT_EQ(std::string("the Tolvek team") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Publisher", type));
     EXPECT_EQ(std::string("Tolvek Diary") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayName", type));
     EXPECT_EQ("\"" + directory + "\\Tolvek.exe\"" + '\0',
-              ReadString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary", type));
+              ReadString(HKEY_LOCAL_MACHINE, kRunKeyPath, "TolvekDiary", type));
     std::string read;
     EXPECT_EQ(kErrorSuccess, ReadInstallPath(registry, read));
     EXPECT_EQ(directory, read);
@@ -119,13 +119,13 @@ TEST_F(RealRegistryTest, DefaultsWithoutAWritableRecordGoToTheUserKeyAndGoWithIt
 
 TEST_F(RealRegistryTest, AutostartCreatesAMissingRunKey) {
     HKEY parent = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "software\\microsoft\\windows\\currentversion", 0,
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\microsoft\\windows\\currentversion", 0,
                                            KEY_ALL_ACCESS, &parent));
     RegDeleteKeyA(parent, "run");
     RegCloseKey(parent);
     ASSERT_EQ(kErrorSuccess, AddAutostart(registry, "C:\\T"));
     DWORD type = 0;
-    EXPECT_EQ(std::string("\"C:\\T\\Tolvek.exe\"") + '\0', ReadString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary", type));
+    EXPECT_EQ(std::string("\"C:\\T\\Tolvek.exe\"") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRunKeyPath, "TolvekDiary", type));
 }
 
 }  // namespace

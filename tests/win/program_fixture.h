@@ -190,6 +190,7 @@ protected:
         previousDirectory = previous;
         directory = MakeTemporaryDirectory();
         ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(SystemRegistry(), directory));
+        RemovePerUserSettings(SystemRegistry());  // no diary home recorded by an earlier test
         languageIndex = 0;
         isStartupPass = 1;
         // The main window is known by its procedure: it activates before its handle is kept.
@@ -210,9 +211,10 @@ protected:
         ResetModalState();
         SetCurrentDirectoryA(previousDirectory.c_str());
         RemoveInstallationRecord(SystemRegistry());
+        RemovePerUserSettings(SystemRegistry());
         SetTodaySource(nullptr);
         laterSteps.clear();
-        for (const char* name : {"tolvek.dat", "backup.dat", "CORRUPT_DATA.dat", "tolvek.dat.new"})
+        for (const char* name : {"tolvek.dat", "backup.dat", "CORRUPT_DATA.dat", "tolvek.dat.new", "tolvek.lock"})
             DeleteFileA((directory + "\\" + name).c_str());
         RemoveDirectoryA((directory + "\\tolvek.dat.new").c_str());
         RemoveDirectoryA(directory.c_str());
@@ -238,9 +240,14 @@ protected:
         Win32StartupPlatform platform;
         const int exitCode = RunTolvek(platform);
         KillTimer(nullptr, watchdog);
-        // An early exit keeps the lock, as the ending process would; free it for the next run.
+        // An early exit keeps the lock, as the ending process would; free it for the next run,
+        // and the diary's lock with it, which only the process's end lets go.
         if (tray.instanceMutex) CloseHandle(tray.instanceMutex);
         tray.instanceMutex = nullptr;
+        for (HANDLE* held : {&tray.runningMutex, &tray.diaryLock}) {
+            if (*held) CloseHandle(*held);
+            *held = nullptr;
+        }
         return exitCode;
     }
 

@@ -3,6 +3,7 @@
 // and the real Setup.exe started as a user would start it.
 #include <windows.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "program_fixture.h"
 #include "registry.h"
 #include "robot.h"
+#include "start_menu_shortcut.h"
 #include "win32_setup_platform.h"
 
 namespace {
@@ -54,6 +56,42 @@ std::string StoredString(HKEY hive, const char* path, const char* name) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The program the all-users Start-menu entry starts and its icon's file, read back through
+// the shell's link object; "<none>" without the entry.
+std::string ShortcutTarget() {
+    const std::wstring link = StartMenuShortcutPath();
+    if (link.empty() || GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) return "<none>";
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    std::string target = "<unreadable>";
+    IShellLinkA* shellLink = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&shellLink))) &&
+        SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(link.c_str(), STGM_READ))) {
+        char path[MAX_PATH] = {}, icon[MAX_PATH] = {};
+        int iconIndex = -1;
+        shellLink->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+        shellLink->GetIconLocation(icon, MAX_PATH, &iconIndex);
+        target = std::string(path) + " icon " + icon + "," + std::to_string(iconIndex);
+    }
+    if (file) file->Release();
+    if (shellLink) shellLink->Release();
+    if (SUCCEEDED(com)) CoUninitialize();
+    return target;
+}
+
+// Puts the per-user start at logon that versions before the per-machine installation wrote.
+void AddEarlierUserAutostart(const std::string& directory) {
+    HKEY run = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                             &run, nullptr));
+    const std::string command = AutostartCommand(directory);
+    RegSetValueExA(run, "TolvekDiary", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(run);
+}
+
 // Deletes a directory a test made, with everything in it.
 void RemoveTree(const std::string& directory) {
     WIN32_FIND_DATAA found;
@@ -93,6 +131,7 @@ const std::wstring kOverwriteText =
     L"The Tolvek Diary is already installed.\nDo you wish to overwrite the existing installation?";
 const std::wstring kCopyFailedText =
     L"Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.";
+const std::wstring kRunningText = kCopyFailedText + L"\nTolvek may be running in another user's session.";
 const std::wstring kDoneText = L"The Tolvek Diary was successfully installed";
 std::wstring ConfirmText(const std::string& path) {
     return L"The Tolvek Diary will be installed to\n" + Widen(path) + L"\n\nDo you wish to continue?";
@@ -108,6 +147,8 @@ protected:
         previousDirectory = previous;
         RemoveInstallationRecord(SystemRegistry());
         RemoveAutostart(SystemRegistry());
+        RemoveUserAutostart(SystemRegistry());
+        RemoveStartMenuShortcut();
         // The shipped set in Setup's current directory, and the folder the user will choose.
         shipped = MakeTemporaryDirectory();
         WriteFileBytes(shipped + "\\Tolvek.ex1", "tray program v2");
@@ -125,6 +166,8 @@ protected:
         SetCurrentDirectoryA(previousDirectory.c_str());
         RemoveInstallationRecord(SystemRegistry());
         RemoveAutostart(SystemRegistry());
+        RemoveUserAutostart(SystemRegistry());
+        RemoveStartMenuShortcut();
         RemoveTree(shipped);
         RemoveTree(chosen);
     }
@@ -190,7 +233,7 @@ protected:
         WriteFileBytes(target + "\\tolvek.dat", "the diary");
         WriteFileBytes(target + "\\backup.dat", "the backup");
         ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(SystemRegistry(), target));
-        ASSERT_EQ(kErrorSuccess, AddAutostart(SystemRegistry(), target));
+        AddEarlierUserAutostart(target);  // an installation of the earlier, per-user kind
         Note defaults;
         defaults.advance = 3;
         defaults.period = 2;
@@ -265,7 +308,12 @@ TEST_F(SetupTest, FreshInstallationThroughTheFolderBrowser) {
                                           nullptr, &kib, &length));
     EXPECT_EQ(1u, kib) << "39 bytes of installed files, rounded up";
     EXPECT_EQ("Tolvek Diary" + nul, StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "DisplayName"));
-    EXPECT_EQ("\"" + target + "\\Tolvek.exe\"" + nul, StoredString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary"));
+    // Per machine: started at every user's logon, and found in every user's Start menu.
+    EXPECT_EQ("\"" + target + "\\Tolvek.exe\"" + nul, StoredString(HKEY_LOCAL_MACHINE, kRunKeyPath, "TolvekDiary"));
+    EXPECT_EQ("<no value>", StoredString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary"));
+    EXPECT_EQ(target + "\\Tolvek.exe icon " + target + "\\Tolvek.exe,0", ShortcutTarget());
+    const std::wstring link = StartMenuShortcutPath();
+    EXPECT_NE(std::wstring::npos, link.find(L"\\Microsoft\\Windows\\Start Menu\\Programs\\Tolvek Diary.lnk"));
 }
 
 TEST_F(SetupTest, ReinstallationReplacesTheProgramFilesAndKeepsDataAndDefaults) {
@@ -288,6 +336,10 @@ TEST_F(SetupTest, ReinstallationReplacesTheProgramFilesAndKeepsDataAndDefaults) 
     EXPECT_EQ(3, defaults.advance);
     EXPECT_EQ(2, defaults.period);
     EXPECT_EQ(target + '\0', StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Path"));
+    // Over an installation of the earlier kind: one start at logon, the machine's.
+    EXPECT_EQ("\"" + target + "\\Tolvek.exe\"" + '\0', StoredString(HKEY_LOCAL_MACHINE, kRunKeyPath, "TolvekDiary"));
+    EXPECT_EQ("<no value>", StoredString(HKEY_CURRENT_USER, kRunKeyPath, "TolvekDiary"));
+    EXPECT_EQ(target + "\\Tolvek.exe icon " + target + "\\Tolvek.exe,0", ShortcutTarget());
 }
 
 TEST_F(SetupTest, CancelledBrowserOrAFolderWithoutPathChangesNothing) {
@@ -323,8 +375,22 @@ TEST_F(SetupTest, RunningTrayProgramStopsAReinstallationBeforeAnythingChanges) {
     EXPECT_EQ(0, Run());
     CloseHandle(running);
     ASSERT_EQ(4u, robot.Opened().size());
-    ExpectBox(3, L"Tolvek Diary Installer Error:", kCopyFailedText, kOkOnly, IDI_ERROR);
+    ExpectBox(3, L"Tolvek Diary Installer Error:", kRunningText, kOkOnly, IDI_ERROR);
     ExpectEarlierInstallationUntouched();
+}
+
+// A Tolvek in another user's session is seen only through the global mutex.
+TEST_F(SetupTest, TrayProgramOfAnotherSessionStopsTheReinstallation) {
+    InstallEarlier();
+    const HANDLE elsewhere = CreateMutexA(nullptr, FALSE, "Global\\TolvekDiaryRunning");
+    ASSERT_NE(nullptr, elsewhere);
+    for (int box = 0; box < 4; ++box) AnswerBox(IDOK);
+    EXPECT_EQ(0, Run());
+    CloseHandle(elsewhere);
+    ASSERT_EQ(4u, robot.Opened().size());
+    ExpectBox(3, L"Tolvek Diary Installer Error:", kRunningText, kOkOnly, IDI_ERROR);
+    ExpectEarlierInstallationUntouched();
+    EXPECT_EQ("<none>", ShortcutTarget());
 }
 
 TEST_F(SetupTest, RunningTrayProgramStopsAFreshInstallationBeforeTheDirectoryIsMade) {
@@ -336,7 +402,7 @@ TEST_F(SetupTest, RunningTrayProgramStopsAFreshInstallationBeforeTheDirectoryIsM
     EXPECT_EQ(0, Run());
     CloseHandle(running);
     ASSERT_EQ(4u, robot.Opened().size());
-    ExpectBox(3, L"Tolvek Diary Installer Error:", kCopyFailedText, kOkOnly, IDI_ERROR);
+    ExpectBox(3, L"Tolvek Diary Installer Error:", kRunningText, kOkOnly, IDI_ERROR);
     EXPECT_FALSE(Exists(target));
     EXPECT_EQ("<no key>", StoredString(HKEY_LOCAL_MACHINE, kRecordKeyPath, "Path"));
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "diary_lock.h"
 #include "program_fixture.h"
 #include "single_instance.h"
 
@@ -49,6 +50,27 @@ TEST_F(TrayProgramTest, MutexThatCannotBeOpenedMeansTolvekRuns) {
     CloseHandle(other);
     ASSERT_EQ(1u, robot.Opened().size());
     EXPECT_EQ(L"Tolvek is already running", robot.Opened()[0].text);
+}
+
+// While it runs, the program is seen from every session, holds its diary's folder against
+// another session, and has recorded that folder as this user's home.
+TEST_F(TrayProgramTest, RunningProgramIsSeenFromOtherSessionsAndHoldsItsDiary) {
+    bool seenGlobally = false, folderHeld = false;
+    robot.ThenDo([&] {
+        const HANDLE running = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\TolvekDiaryRunning");
+        seenGlobally = running != nullptr;
+        if (running) CloseHandle(running);
+        HANDLE second = nullptr;
+        folderHeld = TakeDiaryLock("S-1-5-21-another-session", second) == DiaryLock::Held;
+        if (second) CloseHandle(second);
+        RequestShutDown(tray.mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    EXPECT_TRUE(seenGlobally);
+    EXPECT_TRUE(folderHeld);
+    std::string home;
+    EXPECT_EQ(kErrorSuccess, ReadDataHome(SystemRegistry(), home));
+    EXPECT_EQ(directory, home);
 }
 
 TEST_F(TrayProgramTest, MissingPathOrOverlongPathStopsWithTheErrorCode) {

@@ -9,6 +9,7 @@
 #include "program_fixture.h"
 #include "registry.h"
 #include "robot.h"
+#include "start_menu_shortcut.h"
 #include "win32_uninstall_platform.h"
 
 namespace {
@@ -29,12 +30,24 @@ bool KeyExists(HKEY hive, const char* path) {
     return true;
 }
 
-bool AutostartExists() {
+bool AutostartExistsIn(HKEY hive) {
     HKEY run = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_READ, &run) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(hive, kRunKeyPath, 0, KEY_READ, &run) != ERROR_SUCCESS) return false;
     const bool found = RegQueryValueExA(run, "TolvekDiary", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     RegCloseKey(run);
     return found;
+}
+
+// The machine's start at logon, and the per-user one an earlier version left: both or none.
+bool AutostartExists() {
+    const bool machine = AutostartExistsIn(HKEY_LOCAL_MACHINE), user = AutostartExistsIn(HKEY_CURRENT_USER);
+    EXPECT_EQ(machine, user) << "one start at logon left without the other";
+    return machine && user;
+}
+
+bool ShortcutExists() {
+    const std::wstring link = StartMenuShortcutPath();
+    return !link.empty() && GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // A run that waits for a box nobody answers would never end: after a while every box of
@@ -55,6 +68,7 @@ const std::wstring kNotFoundText = L"The Tolvek Diary was not found on your syst
 const std::wstring kConfirmText = L"Are you sure you want to uninstall the Tolvek Diary?";
 const std::wstring kCannotDeleteText =
     L"Could not delete files.\nIf the program is running, please shut it down and try again";
+const std::wstring kRunningText = kCannotDeleteText + L"\nTolvek may be running in another user's session.";
 const std::vector<int> kOkOnly = {IDOK};
 const std::vector<int> kOkCancel = {IDOK, IDCANCEL};
 
@@ -73,6 +87,15 @@ protected:
         for (const char* name : kDataFiles) WriteFileBytes(directory + "\\" + name, name);
         ASSERT_EQ(kErrorSuccess, WriteInstallationRecord(SystemRegistry(), directory));
         ASSERT_EQ(kErrorSuccess, AddAutostart(SystemRegistry(), directory));
+        // The per-user start at logon of an earlier version, which goes as well.
+        HKEY run = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE,
+                                                 nullptr, &run, nullptr));
+        const std::string command = AutostartCommand(directory);
+        RegSetValueExA(run, "TolvekDiary", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>(command.size() + 1));
+        RegCloseKey(run);
+        ASSERT_TRUE(CreateStartMenuShortcut(directory + "\\Tolvek.exe"));
         Note defaults;
         defaults.advance = 1;
         defaults.period = 2;
@@ -87,6 +110,8 @@ protected:
         SetCurrentDirectoryA(previousDirectory.c_str());
         RemoveInstallationRecord(SystemRegistry());
         RemoveAutostart(SystemRegistry());
+        RemoveUserAutostart(SystemRegistry());
+        RemoveStartMenuShortcut();
         for (const char* name : kProgramFiles) DeleteFileA((directory + "\\" + name).c_str());
         for (const char* name : kDataFiles) DeleteFileA((directory + "\\" + name).c_str());
         RemoveDirectoryA(directory.c_str());
@@ -125,6 +150,7 @@ protected:
         EXPECT_EQ(kErrorSuccess, ReadInstallPath(SystemRegistry(), recorded));
         EXPECT_EQ(directory, recorded);
         EXPECT_TRUE(AutostartExists());
+        EXPECT_TRUE(ShortcutExists());
     }
     // Runs the uninstaller with OK in both of its boxes and checks that it succeeded.
     void ExpectSuccessfulRun() {
@@ -137,6 +163,7 @@ protected:
         ASSERT_EQ(2u, robot.Opened().size());
         ExpectBox(1,
                   L"Uninstallation successful!\n\nYour data files are stored in\n" + Widen(directory) +
+                      L"\nand in the folder Tolvek Diary in each user's local application data"
                       L"\nDo whatever you wanna do with it...",
                   kOkOnly, nullptr);
         EXPECT_FALSE(Has("Tolvek.exe"));
@@ -158,7 +185,9 @@ TEST_F(UninstallTest, RemovesProgramRecordAndAutostartAndKeepsUninstallerAndData
     for (const char* name : kDataFiles) EXPECT_EQ(name, ReadFileBytes(directory + "\\" + name));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kRecordKeyPath)) << "the defaults go with the record";
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallListPath));
-    EXPECT_FALSE(AutostartExists());
+    EXPECT_FALSE(AutostartExistsIn(HKEY_LOCAL_MACHINE));
+    EXPECT_FALSE(AutostartExistsIn(HKEY_CURRENT_USER));
+    EXPECT_FALSE(ShortcutExists());
 
     // Nothing is installed any more.
     robot.Reset();
@@ -179,15 +208,21 @@ TEST_F(UninstallTest, CancelChangesNothing) {
 }
 
 TEST_F(UninstallTest, RunningTrayProgramStopsItUntilShutDown) {
-    const HANDLE running = CreateMutexA(nullptr, TRUE, "TolvekDiaryMutex");
-    AnswerBox(IDOK);
-    AnswerBox(IDOK);
-    EXPECT_EQ(0, Run());
-    ASSERT_EQ(2u, robot.Opened().size());
-    ExpectBox(1, kCannotDeleteText, kOkOnly, IDI_ERROR);
-    ExpectInstallationWhole();
-
-    CloseHandle(running);
+    // In this session, or in another user's, seen only through the global mutex.
+    for (const char* name : {"TolvekDiaryMutex", "Global\\TolvekDiaryRunning"}) {
+        SCOPED_TRACE(name);
+        const HANDLE running = CreateMutexA(nullptr, TRUE, name);
+        robot.Reset();
+        icons.clear();
+        owners.clear();
+        AnswerBox(IDOK);
+        AnswerBox(IDOK);
+        EXPECT_EQ(0, Run());
+        ASSERT_EQ(2u, robot.Opened().size());
+        ExpectBox(1, kRunningText, kOkOnly, IDI_ERROR);
+        ExpectInstallationWhole();
+        CloseHandle(running);
+    }
     ExpectSuccessfulRun();
 }
 

@@ -4,6 +4,7 @@
 
 namespace {
 const char kErrorTitle[] = "Tolvek: ERROR";
+const char kDiaryTitle[] = "Tolvek Diary";
 }
 
 const MessageBoxText kAlreadyRunning = {"Tolvek is already running", "", kBoxOk};
@@ -60,4 +61,28 @@ MessageBoxText UnreadableDataFileMessage(const std::string& dataDirectory, const
 MessageBoxText NotInstalledMessage(long errorCode, std::string& text) {
     text = "Tolvek Diary is not properly installed. Please reinstall." + std::to_string(errorCode);
     return {text.c_str(), "Error", kIconError | kBoxOk};
+}
+
+MessageBoxText CarryOverQuestion(const std::string& directory, std::string& text) {
+    text = "A diary from an earlier installation was found in " + directory + ". Copy it into your own folder?";
+    return {text.c_str(), kDiaryTitle, kIconQuestion | kBoxYesNo};
+}
+
+MessageBoxText DiaryMovedMessage(const std::string& directory, const std::string& folder, std::string& text) {
+    text = "The diary in\n" + directory +
+           "\nis in use in another user's session, or you may no longer change it.\n\n"
+           "Your diary is kept in your own folder from now on:\n" + folder;
+    return {text.c_str(), kDiaryTitle, kBoxOk};
+}
+
+MessageBoxText TwoDiariesMessage(const std::string& home, const std::string& other, std::string& text) {
+    text = "Tolvek found a diary in two places.\n\nYour diary is kept in\n" + home +
+           "\n\nThe other one stays as it was in\n" + other;
+    return {text.c_str(), kDiaryTitle, kBoxOk};
+}
+
+MessageBoxText DataFolderUnreachableMessage(const std::string& folder, std::string& text) {
+    text = "The folder of your diary cannot be opened:\n" + folder +
+           "\n\nPlease retry once it can be reached again.";
+    return {text.c_str(), kErrorTitle, kIconWarning | kBoxRetryCancel};
 }

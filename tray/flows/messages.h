@@ -24,3 +24,13 @@ MessageBoxText UnreadableDataFileMessage(const std::string& dataDirectory, const
 
 // "Tolvek Diary is not properly installed. Please reinstall.%i" with the error code.
 MessageBoxText NotInstalledMessage(long errorCode, std::string& text);
+
+// Where the diary lives, told once when it is chosen. Each fills `text` and shows it.
+// Asks whether the diary found in `directory` comes into the user's own folder.
+MessageBoxText CarryOverQuestion(const std::string& directory, std::string& text);
+// The diary of `directory` is used by another session: the user's own folder from now on.
+MessageBoxText DiaryMovedMessage(const std::string& directory, const std::string& folder, std::string& text);
+// Two diaries were found: `home` is used, `other` stays as it was.
+MessageBoxText TwoDiariesMessage(const std::string& home, const std::string& other, std::string& text);
+// The recorded folder of the diary exists but cannot be entered now.
+MessageBoxText DataFolderUnreachableMessage(const std::string& folder, std::string& text);

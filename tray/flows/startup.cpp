@@ -1,20 +1,148 @@
 #include "startup.h"
 
+#include <cctype>
+
 #include "date_rules.h"
 
 std::unique_ptr<NoteStore> noteStore;
 
+namespace {
+
+std::string InFolder(const std::string& folder, const char* name) { return folder + "\\" + name; }
+
+// The one place where the home's choice asks whether a file is there: one that is there but
+// cannot be read (held, refused) still holds a diary.
+bool FileThere(FileSystem& files, const std::string& path) { return FileIsThere(files, path); }
+
+bool HoldsDiary(FileSystem& files, const std::string& folder) {
+    return FileThere(files, InFolder(folder, kDataFileName)) || FileThere(files, InFolder(folder, kBackupFileName));
+}
+
+// Folder names as the file system matches them, without regard to case.
+bool SameFolder(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Whether `folder`'s diary was written after `other`'s; false when either time is unknown.
+bool WrittenLater(StartupPlatform& platform, const std::string& folder, const std::string& other) {
+    uint64_t time = 0, otherTime = 0;
+    return platform.LastWriteTime(InFolder(folder, kDataFileName), time) &&
+           platform.LastWriteTime(InFolder(other, kDataFileName), otherTime) && time > otherTime;
+}
+
+// Why the user's own folder becomes the home, for the box that says so once.
+enum class MoveReason { FirstUse, InUseElsewhere, TwoDiaries };
+
+enum class Moved { Home, NoFolder, GaveUp };
+
+// Makes the user's own folder the home: made, locked, and given the diary of `source` where
+// it has none and the user wants it (it may be another account's). Recorded with the answer,
+// so neither question comes back.
+Moved MoveToUserFolder(StartupPlatform& platform, const std::string& source, MoveReason reason,
+                       std::string& dataDirectory) {
+    std::string folder;
+    if (!platform.EnterUserDataFolder(folder)) return Moved::NoFolder;
+    if (platform.ClaimDataDirectory() == DataDirectoryClaim::InUse) {
+        platform.ShowMessage(kAlreadyRunning);  // this account's Tolvek in another session
+        return Moved::GaveUp;
+    }
+    FileSystem& files = platform.Files();
+    const bool hasOwnDiary = FileThere(files, kDataFileName) || FileThere(files, kBackupFileName);
+    if (!hasOwnDiary && HoldsDiary(files, source)) {
+        std::string question;
+        if (platform.ShowMessage(CarryOverQuestion(source, question)) == kAnswerYes)
+            while (!CarryOverDiary(files, source))
+                if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return Moved::GaveUp;
+    }
+    WriteDataHome(platform.InstallRegistry(), folder);
+    dataDirectory = folder;
+    std::string text;
+    if (reason == MoveReason::InUseElsewhere) platform.ShowMessage(DiaryMovedMessage(source, folder, text));
+    if (reason == MoveReason::TwoDiaries) platform.ShowMessage(TwoDiariesMessage(folder, source, text));
+    return Moved::Home;
+}
+
+// The user's own folder where another session or account holds `taken`: without a folder of
+// its own the program may not fall back on that one, so the user may retry or give up.
+bool MoveAwayFrom(StartupPlatform& platform, const std::string& taken, MoveReason reason,
+                  std::string& dataDirectory) {
+    for (;;) {
+        const Moved moved = MoveToUserFolder(platform, taken, reason, dataDirectory);
+        if (moved != Moved::NoFolder) return moved == Moved::Home;
+        if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return false;
+    }
+}
+
+// The recorded home, entered and locked: true when it serves; false with `giveUp` set when
+// the user gave up. A recorded folder that is gone is no longer the home.
+bool EnterRecordedHome(StartupPlatform& platform, const std::string& recorded, std::string& dataDirectory,
+                       bool& giveUp) {
+    for (;;) {
+        const long entered = platform.EnterDirectory(recorded);
+        if (entered == kErrorSuccess) break;
+        if (entered == kErrorFileNotFound || entered == kErrorPathNotFound) return false;
+        std::string text;
+        if (platform.ShowMessage(DataFolderUnreachableMessage(recorded, text)) != kAnswerRetry) {
+            giveUp = true;
+            return false;
+        }
+    }
+    const DataDirectoryClaim claim = platform.ClaimDataDirectory();
+    std::string userFolder;
+    if (claim == DataDirectoryClaim::Ours ||
+        (platform.FindUserDataFolder(userFolder) && SameFolder(recorded, userFolder))) {
+        if (claim == DataDirectoryClaim::InUse) {
+            platform.ShowMessage(kAlreadyRunning);  // this account's Tolvek in another session
+            giveUp = true;
+            return false;
+        }
+        dataDirectory = recorded;
+        return true;
+    }
+    // Another session or account has it now: this user's diary moves to the user's folder.
+    giveUp = !MoveAwayFrom(platform, recorded, MoveReason::InUseElsewhere, dataDirectory);
+    return !giveUp;
+}
+
+}  // namespace
+
 bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDirectory,
                         std::string& dataDirectory) {
-    dataDirectory = installDirectory;
-    if (!platform.WritingRefusedHere()) return true;
-    std::string folder;
+    std::string recorded;
+    if (ReadDataHome(platform.InstallRegistry(), recorded) == kErrorSuccess) {
+        bool giveUp = false;
+        if (EnterRecordedHome(platform, recorded, dataDirectory, giveUp)) return true;
+        if (giveUp) return false;
+        if (platform.EnterDirectory(installDirectory) != kErrorSuccess) return false;
+    }
+
+    FileSystem& files = platform.Files();
+    std::string userFolder;
+    const bool userHasDiary = platform.FindUserDataFolder(userFolder) && HoldsDiary(files, userFolder);
+    // A diary in both places is left by an earlier version that went back and forth: the
+    // one written last is the home.
+    const bool twoDiaries = userHasDiary && HoldsDiary(files, installDirectory);
+    MoveReason reason = twoDiaries ? MoveReason::TwoDiaries : MoveReason::FirstUse;
+    if ((!userHasDiary || WrittenLater(platform, installDirectory, userFolder)) && !platform.WritingRefusedHere()) {
+        const DataDirectoryClaim claim = platform.ClaimDataDirectory();
+        if (claim == DataDirectoryClaim::Ours) {
+            WriteDataHome(platform.InstallRegistry(), installDirectory);
+            dataDirectory = installDirectory;
+            std::string text;
+            if (twoDiaries) platform.ShowMessage(TwoDiariesMessage(installDirectory, userFolder, text));
+            return true;
+        }
+        if (claim == DataDirectoryClaim::InUse && !twoDiaries) reason = MoveReason::InUseElsewhere;
+        return MoveAwayFrom(platform, installDirectory, reason, dataDirectory);
+    }
+    const Moved moved = MoveToUserFolder(platform, installDirectory, reason, dataDirectory);
     // Without a folder of its own the program stays, and the load says it cannot create the file.
-    if (!platform.EnterUserDataFolder(folder)) return true;
-    dataDirectory = folder;
-    while (!CarryOverDiary(platform.Files(), installDirectory))
-        if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return false;
-    return true;
+    if (moved == Moved::NoFolder) dataDirectory = installDirectory;
+    return moved != Moved::GaveUp;
 }
 
 std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::string& dataDirectory) {
@@ -74,6 +202,8 @@ int RunTolvek(StartupPlatform& platform) {
         platform.ShowMessage(NotInstalledMessage(result, text));
         return 0;
     }
+    // The start at logon is the machine's now: an earlier version's own would start it twice.
+    RetireUserAutostart(platform.InstallRegistry());
     std::string dataDirectory;
     if (!EnterDataDirectory(platform, directory, dataDirectory)) return 0;
     platform.PrepareControls();

@@ -11,6 +11,13 @@
 #include "messages.h"
 #include "note_store.h"
 
+// What taking the diary's lock in a folder found.
+enum class DataDirectoryClaim {
+    Ours,          // locked for this process; the folder serves this account
+    InUse,         // another session holds it, or its lock cannot be had at all
+    OtherAccount,  // the folder's diary is another account's
+};
+
 class StartupPlatform {
 public:
     virtual ~StartupPlatform() = default;
@@ -23,9 +30,16 @@ public:
     // True when the system refuses this user to create files in the current directory
     // (a standard user with the program under "C:\Program Files").
     virtual bool WritingRefusedHere() = 0;
+    // The user's own data folder, without making it; false when it cannot be had.
+    virtual bool FindUserDataFolder(std::string& path) = 0;
     // Creates the user's own data folder where it is missing and makes it the current
     // directory; gives its path for messages. False when it cannot be had.
     virtual bool EnterUserDataFolder(std::string& path) = 0;
+    // Takes the diary's lock in the current directory for the life of the process, for
+    // this account; an unclaimed folder becomes this account's.
+    virtual DataDirectoryClaim ClaimDataDirectory() = 0;
+    // When the file was last written, in ticks that only compare; false when unknown.
+    virtual bool LastWriteTime(const std::string& path, uint64_t& time) = 0;
     // Seeds the tags' generator, registers the list and rich-edit controls.
     virtual void PrepareControls() = 0;
     virtual FileSystem& Files() = 0;
@@ -43,10 +57,11 @@ public:
 // The diary, owned by the program from start-up to shut-down; empty before and after.
 extern std::unique_ptr<NoteStore> noteStore;
 
-// Decides once where the data files live and makes that the current directory: the
-// installation directory, or the user's own folder where the system refuses writes
-// there, with the diary of the installation directory carried over on its first use.
-// False when the user gives up because the diary cannot be carried over.
+// Makes the diary's home the current directory, locked for this process. The home is chosen
+// once and recorded for the user: the user's own folder where it holds a diary; else the
+// installation directory where this user may write there, no other session uses it and it
+// serves no other account; else the user's own folder, with the installation directory's
+// diary carried over if the user wants it. False when the user gives up.
 bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDirectory,
                         std::string& dataDirectory);
 

@@ -14,6 +14,10 @@ struct TrayState {
     // The stored note open in the editor: no reminder pass shows or removes it meanwhile,
     // since accepting the editor puts it back as edited.
     NoteId noteInEditor = kNoNote;
+    // Held until the process ends: the mutex that shows other sessions that Tolvek runs,
+    // and the lock on the diary's folder.
+    HANDLE runningMutex = nullptr;
+    HANDLE diaryLock = nullptr;
 };
 
 extern TrayState tray;

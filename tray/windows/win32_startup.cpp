@@ -8,6 +8,7 @@
 #include <string>
 
 #include "date_rules.h"
+#include "diary_lock.h"
 #include "main_window.h"
 #include "modal.h"
 #include "registry.h"
@@ -43,7 +44,9 @@ TextResource LockText(int id) {
 
 bool Win32StartupPlatform::TakeSingleInstanceLock() {
     tray.instanceMutex = TakeInstanceMutex();
-    return tray.instanceMutex != nullptr;
+    if (!tray.instanceMutex) return false;
+    if (!tray.runningMutex) tray.runningMutex = HoldRunningMutex();
+    return true;
 }
 
 int Win32StartupPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
@@ -65,6 +68,27 @@ bool Win32StartupPlatform::WritingRefusedHere() {
         return false;
     }
     return GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+bool Win32StartupPlatform::FindUserDataFolder(std::string& path) {
+    path = UserDataFolderText();
+    return !path.empty();
+}
+
+DataDirectoryClaim Win32StartupPlatform::ClaimDataDirectory() {
+    HANDLE lock = nullptr;
+    const DiaryLock taken = TakeDiaryLock(CurrentAccountSid(), lock);
+    if (taken != DiaryLock::Taken) return taken == DiaryLock::Held ? DataDirectoryClaim::InUse : DataDirectoryClaim::OtherAccount;
+    if (tray.diaryLock) CloseHandle(tray.diaryLock);  // the folder first tried is left
+    tray.diaryLock = lock;
+    return DataDirectoryClaim::Ours;
+}
+
+bool Win32StartupPlatform::LastWriteTime(const std::string& path, uint64_t& time) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+    time = (static_cast<uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    return true;
 }
 
 bool Win32StartupPlatform::EnterUserDataFolder(std::string& path) {

@@ -21,7 +21,10 @@ public:
     Registry& InstallRegistry() override;
     long EnterDirectory(const std::string& directory) override;
     bool WritingRefusedHere() override;
+    bool FindUserDataFolder(std::string& path) override;
     bool EnterUserDataFolder(std::string& path) override;
+    DataDirectoryClaim ClaimDataDirectory() override;
+    bool LastWriteTime(const std::string& path, uint64_t& time) override;
     void PrepareControls() override;
     FileSystem& Files() override;
     void LoadTexts() override;
