@@ -50,6 +50,15 @@ make_prefix() {  # $1: new prefix directory
   echo disable >"$1/.update-timestamp"  # never re-run the prefix update later
 }
 
+set_prefix_dpi() {  # $1: prefix. The display scale of TOLVEK_WINE_DPI (96, 144, 192), if set.
+  # Wine reads it when a process starts: the programs started after it see it. The server
+  # stops again, so that the next program starts it under its own (maybe faked) clock.
+  if [ -z "${TOLVEK_WINE_DPI:-}" ]; then return; fi
+  "${wine_as[@]}" env WINEPREFIX="$1" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$TOLVEK_WINE_DPI" /f >>"$work/wineboot.log" 2>&1
+  stop_wine "$1"
+}
+
 start_display() {  # a private Xvfb when there is no display
   if [ -n "${DISPLAY:-}" ]; then return; fi
   # -displayfd: Xvfb picks a free display number itself and reports it.
