@@ -287,6 +287,35 @@ TEST_F(TrayProgramTest, ScaledTrayIconIsTheSmallIconSizeOfItsScale) {
     EXPECT_EQ(expected, trayIconSide);
 }
 
+// Wine sends no WM_DPICHANGED; the message as Windows sends it when the window moves to a
+// monitor of a larger scale.
+TEST_F(TrayProgramTest, ScaledMoveToAnotherScaleRescalesTheColumnsAndIcons) {
+    std::vector<int> before, after;
+    UINT dpi = 0, newDpi = 0;
+    int trayIconSide = 0, smallIconSide = 0;
+    robot.ThenDo([&] {
+        dpi = DpiOf(tray.mainWindow);
+        newDpi = dpi + 48;
+        for (int column = 0; column < 3; ++column)
+            before.push_back(static_cast<int>(SendMessageW(NoteList(), LVM_GETCOLUMNWIDTH, column, 0)));
+        RECT suggested;
+        GetWindowRect(tray.mainWindow, &suggested);
+        SendMessageW(tray.mainWindow, WM_DPICHANGED, MAKEWPARAM(newDpi, newDpi), reinterpret_cast<LPARAM>(&suggested));
+        for (int column = 0; column < 3; ++column)
+            after.push_back(static_cast<int>(SendMessageW(NoteList(), LVM_GETCOLUMNWIDTH, column, 0)));
+        trayIconSide = IconSide(TrayIconImage());
+        smallIconSide = IconSide(reinterpret_cast<HICON>(SendMessageW(tray.mainWindow, WM_GETICON, ICON_SMALL, 0)));
+        RequestShutDown(tray.mainWindow);
+    });
+    EXPECT_EQ(0, Run());
+    ASSERT_EQ(3u, after.size());
+    for (int column = 0; column < 3; ++column)
+        EXPECT_NEAR(MulDiv(before[column], static_cast<int>(newDpi), static_cast<int>(dpi)), after[column], 1)
+            << "column " << column << " grows with the scale from " << dpi << " to " << newDpi;
+    EXPECT_EQ(GetSystemMetricsForDpi(SM_CXSMICON, newDpi), trayIconSide);
+    EXPECT_EQ(GetSystemMetricsForDpi(SM_CXSMICON, newDpi), smallIconSide);
+}
+
 // The boxes are the system's own; what they show must fit all the same.
 TEST_F(TrayProgramTest, ScaledBoxesAreWholeAndReadable) {
     int boxes = 0;

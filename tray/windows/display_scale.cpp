@@ -55,8 +55,7 @@ HICON IconAtSide(int groupId, int side) {
     return icon;
 }
 
-void SetProgramIcons(HWND window) {
-    const UINT dpi = WindowDpi(window);
+void SetProgramIcons(HWND window, UINT dpi) {
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(IconAtSide(IDI_PROGRAM, SmallIconSide(dpi))));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(IconAtSide(IDI_PROGRAM, LargeIconSide(dpi))));
 }

@@ -14,9 +14,9 @@ int SmallIconSide(UINT dpi);
 int LargeIconSide(UINT dpi);
 // An icon group's picture at `side` pixels, loaded once and kept for the program's life.
 HICON IconAtSide(int groupId, int side);
-// Gives a window the program's small and large icons at its scale, for its title bar
-// and the task switcher.
-void SetProgramIcons(HWND window);
+// Gives a window the program's small and large icons at the scale `dpi`, for its title
+// bar and the task switcher.
+void SetProgramIcons(HWND window, UINT dpi);
 // True when the system re-lays a dialog itself on a change of scale (per-monitor
 // awareness version 2); a window must otherwise take the suggested rectangle itself.
 bool SystemRescalesDialogs(HWND window);

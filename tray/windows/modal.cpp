@@ -35,7 +35,7 @@ INT_PTR RunModalDialog(int templateId, HWND owner, DLGPROC procedure, LPARAM par
 
 void NoteDialogOpened(HWND dialog) {
     openDialogs.push_back(dialog);
-    SetProgramIcons(dialog);
+    SetProgramIcons(dialog, WindowDpi(dialog));
     if (shutDownPending) EndDialog(dialog, 0);
 }
 

@@ -16,9 +16,9 @@ NOTIFYICONDATAW iconData;
 bool iconDataReady = false;
 UINT taskbarCreated = 0;
 
-// The small-icon size of the scale the main window is on now; a blurred 16-pixel picture
-// stretched by the shell otherwise.
-HICON TrayIconAtCurrentScale() { return IconAtSide(IDI_TRAY, SmallIconSide(WindowDpi(tray.mainWindow))); }
+// The small-icon size of the scale: a blurred 16-pixel picture stretched by the shell
+// otherwise.
+HICON TrayIconAt(UINT dpi) { return IconAtSide(IDI_TRAY, SmallIconSide(dpi)); }
 
 }  // namespace
 
@@ -37,13 +37,13 @@ void AddTrayIcon() {
         taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
         iconDataReady = true;
     }
-    iconData.hIcon = TrayIconAtCurrentScale();
+    iconData.hIcon = TrayIconAt(WindowDpi(tray.mainWindow));  // the scale of this moment
     Shell_NotifyIconW(NIM_ADD, &iconData);
 }
 
-void RescaleTrayIcon() {
+void RescaleTrayIcon(UINT dpi) {
     if (!iconDataReady) return;
-    iconData.hIcon = TrayIconAtCurrentScale();
+    iconData.hIcon = TrayIconAt(dpi);
     Shell_NotifyIconW(NIM_MODIFY, &iconData);
 }
 

@@ -10,7 +10,7 @@
 void AddTrayIcon();
 void RemoveTrayIcon();
 // Shows the picture at the size of a new display scale.
-void RescaleTrayIcon();
+void RescaleTrayIcon(UINT dpi);
 // The tip the icon was added with.
 std::wstring TrayIconTip();
 // The picture the icon shows now; nullptr when it is not added.
