@@ -59,10 +59,10 @@ set_prefix_dpi() {  # $1: prefix. The display scale of TOLVEK_WINE_DPI (96, 144,
   stop_wine "$1"
 }
 
-start_display() {  # a private Xvfb when there is no display
+start_display() {  # a private Xvfb when there is no display; TOLVEK_XVFB_SCREEN sizes it
   if [ -n "${DISPLAY:-}" ]; then return; fi
   # -displayfd: Xvfb picks a free display number itself and reports it.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${TOLVEK_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   if [ ! -s "$work/display" ]; then cat "$work/xvfb.log" >&2; echo "wine: Xvfb did not start" >&2; exit 125; fi

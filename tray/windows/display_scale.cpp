@@ -1,5 +1,7 @@
 #include "display_scale.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <utility>
 
@@ -22,6 +24,26 @@ UINT SystemDpi() {
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
 
+// The width of the alphabet in the control's font, taken to `dpi`: what dialog units are
+// measured by too. 0 when it cannot be measured.
+int AlphabetWidth(HWND control, UINT dpi) {
+    LOGFONTW font = {};
+    const auto ownFont = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    if (!ownFont || !GetObjectW(ownFont, sizeof font, &font)) return 0;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(WindowDpi(control)));
+    const HFONT scaled = CreateFontIndirectW(&font);
+    const HDC dc = GetDC(control);
+    SIZE size = {};
+    if (scaled && dc) {
+        const HGDIOBJ previous = SelectObject(dc, scaled);
+        GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &size);
+        SelectObject(dc, previous);
+    }
+    if (dc) ReleaseDC(control, dc);
+    if (scaled) DeleteObject(scaled);
+    return size.cx;
+}
+
 int MetricForDpi(int metric, UINT dpi) {
     static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
     if (forDpi) return forDpi(metric, dpi);
@@ -40,6 +62,13 @@ int ScaledToDpi(int pixelsAt96, UINT dpi) {
     return MulDiv(pixelsAt96, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
 }
 
+int ScaledWithFont(HWND control, int pixelsAt96, UINT dpi) {
+    const int now = AlphabetWidth(control, dpi);
+    const int at96 = AlphabetWidth(control, USER_DEFAULT_SCREEN_DPI);
+    if (now <= 0 || at96 <= 0) return ScaledToDpi(pixelsAt96, dpi);
+    return MulDiv(pixelsAt96, now, at96);
+}
+
 int SmallIconSide(UINT dpi) { return MetricForDpi(SM_CXSMICON, dpi); }
 
 int LargeIconSide(UINT dpi) { return MetricForDpi(SM_CXICON, dpi); }
@@ -53,6 +82,27 @@ HICON IconAtSide(int groupId, int side) {
         icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(groupId), IMAGE_ICON,
                                              side, side, LR_DEFAULTCOLOR));
     return icon;
+}
+
+void FitDialogIcons(HWND dialog) {
+    const int storedSides[] = {64, 48, 40, 32, 24, 20, 16};  // scripts/make-icons.py
+    const int wanted = LargeIconSide(WindowDpi(dialog));
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        const int room = std::min(client.right - place.left, client.bottom - place.top);
+        int side = storedSides[std::size(storedSides) - 1];
+        for (int stored : storedSides)
+            if (stored <= wanted && stored <= room) {
+                side = stored;
+                break;
+            }
+        SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(IconAtSide(IDI_PROGRAM, side)), 0);
+    }
 }
 
 void SetProgramIcons(HWND window, UINT dpi) {

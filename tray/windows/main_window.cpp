@@ -31,13 +31,13 @@ Note newNoteTemplate;
 
 struct Column {
     Txt heading;
-    int width;  // pixels at 96 dots per inch; proportionally more at a larger scale
+    int width;  // pixels at 96 dots per inch; at a larger scale as much more as the list's text grows
     int format;
 };
 const Column kColumns[] = {
     {Txt::DateLabel, 80, LVCFMT_CENTER}, {Txt::TextLabel, 297, LVCFMT_LEFT}, {Txt::ReminderLabel, 190, LVCFMT_LEFT}};
 
-int ColumnWidth(int column, UINT dpi) { return ScaledToDpi(kColumns[column].width, dpi); }
+int ColumnWidth(int column, UINT dpi) { return ScaledWithFont(noteListView, kColumns[column].width, dpi); }
 
 void BuildTrayMenuAndTexts(HWND window) {
     trayMenu = CreatePopupMenu();
