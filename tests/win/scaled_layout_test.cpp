@@ -243,6 +243,7 @@ std::vector<Note> DiaryWithEveryReminderText() {
 }
 
 class ScaledLayoutTest : public TrayProgramTest, public ::testing::WithParamInterface<int> {};
+class ScaledProgramTest : public TrayProgramTest {};
 
 TEST_P(ScaledLayoutTest, EveryWindowIsWholeAndEveryTextFits) {
     ExpectTheRequestedScale();
@@ -285,7 +286,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, ScaledLayoutTest, ::testing::Values(0, 1, 2)
                              return std::string(info.param == 0 ? "English" : info.param == 1 ? "Czech" : "Slovak");
                          });
 
-TEST_F(TrayProgramTest, ScaledTrayIconIsTheSmallIconSizeOfItsScale) {
+TEST_F(ScaledProgramTest, TrayIconIsTheSmallIconSizeOfItsScale) {
     ExpectTheRequestedScale();
     int trayIconSide = 0, expected = -1;
     robot.ThenDo([&] {
@@ -299,7 +300,7 @@ TEST_F(TrayProgramTest, ScaledTrayIconIsTheSmallIconSizeOfItsScale) {
 
 // Wine sends no WM_DPICHANGED; the message as Windows sends it when the window moves to a
 // monitor of a larger scale.
-TEST_F(TrayProgramTest, ScaledMoveToAnotherScaleRescalesTheColumnsAndIcons) {
+TEST_F(ScaledProgramTest, MoveToAnotherScaleRescalesTheColumnsAndIcons) {
     std::vector<int> before, after;
     UINT dpi = 0, newDpi = 0;
     int trayIconSide = 0, smallIconSide = 0;
@@ -329,7 +330,7 @@ TEST_F(TrayProgramTest, ScaledMoveToAnotherScaleRescalesTheColumnsAndIcons) {
 }
 
 // The boxes are the system's own; what they show must fit all the same.
-TEST_F(TrayProgramTest, ScaledBoxesAreWholeAndReadable) {
+TEST_F(ScaledProgramTest, BoxesAreWholeAndReadable) {
     int boxes = 0;
     // Checked once the box has laid itself out and shows, from its own message loop.
     auto checkThenOk = [&boxes](HWND box) {
