@@ -20,7 +20,8 @@ function(tolvek_flow_program program part)
 
     # windres reports no dependencies: rebuild the resources when the manifest or the version changes.
     set_property(SOURCE ${part}.rc APPEND PROPERTY OBJECT_DEPENDS
-        ${CMAKE_CURRENT_SOURCE_DIR}/${part}.manifest ${PROJECT_SOURCE_DIR}/win32/version_info.rc)
+        ${CMAKE_CURRENT_SOURCE_DIR}/${part}.manifest ${PROJECT_SOURCE_DIR}/win32/version_info.rc
+        ${PROJECT_SOURCE_DIR}/tray/resources/tolvek.ico)
     add_executable(${program} WIN32 ${part}_main.cpp ${part}.rc)
     target_link_libraries(${program} PRIVATE ${platform})
     target_compile_options(${program} PRIVATE ${TOLVEK_WARNINGS})

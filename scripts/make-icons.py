@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Draws the Tolvek icons and writes them as .ico files (standard library only).
+"""Draws the Tolvek icon and writes it as an .ico file (standard library only).
 
     python3 scripts/make-icons.py [output-dir]     (default: tray/resources)
 
-Writes tolvek32.ico (32 x 32, the program file and reminder window) and
-tolvek16.ico (16 x 16, the tray). Each holds one image of 16 colours
-(4 bits per pixel) with a transparency mask: a blue "T" at the upper left,
-overlapped by a red "K" at the lower right, on a transparent background.
-The output is the same on every run, so the committed files can be checked
+Writes tolvek.ico, which the program file, its windows, the reminder window
+and the tray all show: a blue "T" at the upper left, overlapped by a red "K"
+at the lower right, on a transparent background. It holds the design at
+every size a display scale asks for (16, 20, 24, 32, 40, 48 and 64 pixels)
+in 32-bit colour with an alpha channel, and again at 16 and 32 pixels in 16
+colours with a transparency mask for systems that show no alpha.
+The output is the same on every run, so the committed file can be checked
 by running the script again and comparing.
 """
 
@@ -45,6 +47,9 @@ K_BOX = (0.44, 0.12, 1.0, 1.0)
 
 SUBSAMPLES = 4  # per axis; a pixel belongs to a letter when half of it is covered
 
+TRUE_COLOUR_SIZES = (16, 20, 24, 32, 40, 48, 64)
+SIXTEEN_COLOUR_SIZES = (16, 32)
+
 
 def inside_stroke(stroke, x, y):
     if stroke[0] == "rect":
@@ -57,10 +62,11 @@ def inside_stroke(stroke, x, y):
     return px * px + py * py <= (width / 2) ** 2
 
 
-def rasterize(letter, size, box):
-    """Pixel set of `letter` drawn into `box` = (left, top, right, bottom) in pixels."""
+def coverage(letter, size, box):
+    """Share of each pixel that `letter`, drawn into `box` = (left, top, right,
+    bottom) in pixels, covers: {(col, row): 1..SUBSAMPLES**2}."""
     left, top, right, bottom = box
-    pixels = set()
+    covered = {}
     for row in range(size):
         for col in range(size):
             hits = 0
@@ -72,9 +78,14 @@ def rasterize(letter, size, box):
                         inside_stroke(s, x, y) for s in letter
                     ):
                         hits += 1
-            if 2 * hits >= SUBSAMPLES * SUBSAMPLES:
-                pixels.add((col, row))
-    return pixels
+            if hits:
+                covered[(col, row)] = hits
+    return covered
+
+
+def rasterize(letter, size, box):
+    """Pixel set of `letter`: the pixels it covers at least half."""
+    return {p for p, hits in coverage(letter, size, box).items() if 2 * hits >= SUBSAMPLES ** 2}
 
 
 def neighbours(pixel):
@@ -90,56 +101,120 @@ def edge(pixels):
     }
 
 
-def draw(size):
-    """Rows top to bottom of palette indexes, TRANSPARENT where nothing is drawn."""
+def letters(size):
+    """The pixel sets of the T and the K, with a transparent gap of one pixel
+    around the K that shows it lying on top of the T."""
     t_pixels = rasterize(LETTER_T, size, [f * size for f in T_BOX])
     k_pixels = rasterize(LETTER_K, size, [f * size for f in K_BOX])
-    # A transparent gap of one pixel around the K shows it lying on top of the T.
     gap = {n for p in k_pixels for n in neighbours(p)}
-    t_pixels -= gap | k_pixels
+    return t_pixels - (gap | k_pixels), k_pixels, gap
+
+
+def outlined(size):
+    return size >= 32  # below, a dark rim would eat the strokes
+
+
+def draw(size):
+    """Rows top to bottom of palette indexes, TRANSPARENT where nothing is drawn."""
+    t_pixels, k_pixels, _ = letters(size)
     image = [[TRANSPARENT] * size for _ in range(size)]
-    outlined = size >= 32  # at 16 pixels a dark rim would eat the strokes
     for pixels, fill, rim in ((t_pixels, BLUE, NAVY), (k_pixels, RED, MAROON)):
-        rim_pixels = edge(pixels) if outlined else set()
+        rim_pixels = edge(pixels) if outlined(size) else set()
         for col, row in pixels:
             image[row][col] = rim if (col, row) in rim_pixels else fill
     return image
 
 
-def ico_bytes(image):
-    """A one-image .ico: BITMAPINFOHEADER, palette, 4-bit colours, 1-bit AND mask."""
+def draw_true_colour(size):
+    """Rows top to bottom of (red, green, blue, alpha). The letters' own pixels
+    as in the 16-colour picture; their edges soft, each pixel as opaque as the
+    letter covers it; the gap stays clear."""
+    t_pixels, k_pixels, gap = letters(size)
+    t_cover = coverage(LETTER_T, size, [f * size for f in T_BOX])
+    k_cover = coverage(LETTER_K, size, [f * size for f in K_BOX])
+    full = SUBSAMPLES ** 2
+    image = [[(0, 0, 0, 0)] * size for _ in range(size)]
+    layers = (
+        (t_pixels, {p: h for p, h in t_cover.items() if p not in gap}, PALETTE[BLUE], PALETTE[NAVY]),
+        (k_pixels, k_cover, PALETTE[RED], PALETTE[MAROON]),
+    )
+    for pixels, cover, fill, rim in layers:
+        rim_pixels = edge(pixels) if outlined(size) else set()
+        for (col, row), hits in cover.items():
+            if (col, row) in pixels:
+                colour, alpha = (rim if (col, row) in rim_pixels else fill), 255
+            else:  # a soft edge outside the letter's own pixels
+                colour, alpha = (rim if outlined(size) else fill), 255 * hits // full
+            if alpha > image[row][col][3]:
+                image[row][col] = colour + (alpha,)
+    return image
+
+
+def mask_rows(transparent_rows, size):
+    """The 1-bit AND mask, bottom row first: a set bit leaves the screen as it is."""
+    stride = (size + 31) // 32 * 4
+    mask = bytearray()
+    for row in reversed(transparent_rows):
+        bits = bytearray(stride)
+        for col, clear in enumerate(row):
+            if clear:
+                bits[col // 8] |= 0x80 >> (col % 8)
+        mask += bits
+    return bytes(mask)
+
+
+def sixteen_colour_image(image):
+    """BITMAPINFOHEADER, palette, 4-bit colours and the AND mask."""
     size = len(image)
     color_stride = (size * 4 + 31) // 32 * 4
-    mask_stride = (size + 31) // 32 * 4
     color = bytearray()
-    mask = bytearray()
     for row in reversed(image):  # device-independent bitmaps run bottom-up
         line = bytearray(color_stride)
-        bits = bytearray(mask_stride)
         for col, index in enumerate(row):
             line[col // 2] |= index << (4 if col % 2 == 0 else 0)
-            if index == TRANSPARENT:
-                bits[col // 8] |= 0x80 >> (col % 8)
         color += line
-        mask += bits
+    mask = mask_rows([[index == TRANSPARENT for index in row] for row in image], size)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
     header = struct.pack(
         "<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, len(color) + len(mask), 0, 0, 16, 0
     )
-    image_data = header + palette + bytes(color) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image_data), 6 + 16)
-    return directory + entry + image_data
+    return header + palette + bytes(color) + mask
+
+
+def true_colour_image(image):
+    """BITMAPINFOHEADER, 32-bit BGRA colours and an AND mask for the clear pixels."""
+    size = len(image)
+    color = b"".join(
+        struct.pack("<BBBB", b, g, r, a) for row in reversed(image) for (r, g, b, a) in row
+    )
+    mask = mask_rows([[pixel[3] == 0 for pixel in row] for row in image], size)
+    header = struct.pack(
+        "<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, len(color) + len(mask), 0, 0, 0, 0
+    )
+    return header + color + mask
+
+
+def ico_bytes(images):
+    """An .ico of (side, bits per pixel, image bytes) entries, in that order."""
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for side, bits, data in images:
+        colours = 16 if bits == 4 else 0
+        entries += struct.pack("<BBBBHHII", side % 256, side % 256, colours, 0, 1, bits, len(data), offset)
+        offset += len(data)
+    return directory + entries + b"".join(data for _, _, data in images)
 
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "tray", "resources")
-    for size, name in ((32, "tolvek32.ico"), (16, "tolvek16.ico")):
-        path = os.path.join(out_dir, name)
-        with open(path, "wb") as f:
-            f.write(ico_bytes(draw(size)))
-        print("wrote", os.path.normpath(path))
+    images = [(size, 32, true_colour_image(draw_true_colour(size))) for size in TRUE_COLOUR_SIZES]
+    images += [(size, 4, sixteen_colour_image(draw(size))) for size in SIXTEEN_COLOUR_SIZES]
+    path = os.path.join(out_dir, "tolvek.ico")
+    with open(path, "wb") as f:
+        f.write(ico_bytes(images))
+    print("wrote", os.path.normpath(path))
 
 
 if __name__ == "__main__":

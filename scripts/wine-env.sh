@@ -52,10 +52,19 @@ make_prefix() {  # $1: new prefix directory
   echo disable >"$1/.update-timestamp"  # never re-run the prefix update later
 }
 
-start_display() {  # a private Xvfb when there is no display
+set_prefix_dpi() {  # $1: prefix. The display scale of TOLVEK_WINE_DPI (96, 144, 192), if set.
+  # Wine reads it when a process starts: the programs started after it see it. The server
+  # stops again, so that the next program starts it under its own (maybe faked) clock.
+  if [ -z "${TOLVEK_WINE_DPI:-}" ]; then return; fi
+  "${wine_as[@]}" env WINEPREFIX="$1" "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$TOLVEK_WINE_DPI" /f >>"$work/wineboot.log" 2>&1
+  stop_wine "$1"
+}
+
+start_display() {  # a private Xvfb when there is no display; TOLVEK_XVFB_SCREEN sizes it
   if [ -n "${DISPLAY:-}" ]; then return; fi
   # -displayfd: Xvfb picks a free display number itself and reports it.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 "${TOLVEK_XVFB_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   if [ ! -s "$work/display" ]; then cat "$work/xvfb.log" >&2; echo "wine: Xvfb did not start" >&2; exit 125; fi

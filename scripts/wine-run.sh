@@ -9,6 +9,7 @@
 #                         then copied for each run instead of a new `wineboot -i`
 #   TOLVEK_FAKETIME       run under faketime, e.g. '2004-06-15 10:00:00'
 #                         (the clock starts there and keeps running)
+#   TOLVEK_WINE_DPI       the display scale in dots per inch (96, 144, 192); default 96
 #   TOLVEK_WINE_TIMEOUT   seconds before a hung program is killed (default 600);
 #                         ctest's own timeout would skip the cleanup below
 set -euo pipefail
@@ -32,6 +33,7 @@ if [ -n "${TOLVEK_WINE_TEMPLATE:-}" ]; then
 else
   make_prefix "$prefix"
 fi
+set_prefix_dpi "$prefix"
 
 run=("$wine" "$@")
 if [ -n "${TOLVEK_FAKETIME:-}" ]; then run=(faketime "$TOLVEK_FAKETIME" "${run[@]}"); fi

@@ -33,7 +33,7 @@ const char* const kSupportedOs[] = {
     "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
 };
 
-TEST(ProgramFiles, ManifestsAskForTheirRightsAndNameEveryWindowsFromVista) {
+TEST(ProgramFiles, ManifestsAskForTheirRightsNameEveryWindowsFromVistaAndFollowTheDisplayScale) {
     for (const ShippedProgram& program : kPrograms) {
         SCOPED_TRACE(program.path);
         const std::string manifest = ManifestOf(WindowsPath(program.path));
@@ -45,6 +45,16 @@ TEST(ProgramFiles, ManifestsAskForTheirRightsAndNameEveryWindowsFromVista) {
         EXPECT_EQ(std::string::npos, manifest.find("activeCodePage")) << "texts stay in the ANSI code page";
         const std::size_t commonControls = manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"");
         EXPECT_EQ(program.commonControls6, commonControls != std::string::npos);
+        // Per-monitor aware: version 2 where Windows knows it, "true/pm" before; else Windows
+        // stretches the program's pictures at every scale above 100 %.
+        EXPECT_NE(std::string::npos,
+                  manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                                "PerMonitorV2</dpiAwareness>"));
+        EXPECT_NE(std::string::npos,
+                  manifest.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                                "true/pm</dpiAware>"));
+        EXPECT_NE(std::string::npos, manifest.find("<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">"))
+            << "the settings sit in the application element of the version 3 schema";
     }
 }
 

@@ -214,6 +214,10 @@ protected:
         RemovePerUserSettings(SystemRegistry());
         SetTodaySource(nullptr);
         laterSteps.clear();
+        // A run whose own loop never took its quit message leaves it queued: the next test's
+        // first dialog would end at once.
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
         for (const char* name : {"tolvek.dat", "backup.dat", "CORRUPT_DATA.dat", "tolvek.dat.new", "tolvek.lock"})
             DeleteFileA((directory + "\\" + name).c_str());
         RemoveDirectoryA((directory + "\\tolvek.dat.new").c_str());

@@ -1,6 +1,6 @@
 // The tray program's compiled resources, checked twice: the raw bytes of every
 // dialog template against the layout tables below, and the dialogs built for
-// real by the dialog manager. Also the two icons and the six text resources.
+// real by the dialog manager. Also the two icon groups and the six text resources.
 // Runs on Windows or under Wine, linked with tray/resources/tolvek.rc.
 #include <windows.h>
 #include <commctrl.h>
@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cwctype>
+#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -602,9 +603,19 @@ TEST(ResourceNames, EveryNamedControlIsFoundInItsTemplate) {
 
 // ------------------------------------------------------------------ icons
 
+// Both icon groups hold one design at every size a display scale asks for, in 32-bit
+// colour with alpha, and at 16 and 32 pixels in 16 colours for systems without alpha.
+struct IconPicture {
+    int side;
+    int bitCount;
+};
+const IconPicture kIconPictures[] = {{16, 32}, {20, 32}, {24, 32}, {32, 32}, {40, 32},
+                                     {48, 32}, {64, 32}, {16, 4},  {32, 4}};
+const int kIconGroups[] = {IDI_PROGRAM, IDI_TRAY};
+
 void ExpectLoadedIconSize(int id, LONG side) {
     HICON icon = static_cast<HICON>(
-        LoadImageW(Self(), MAKEINTRESOURCEW(id), IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
+        LoadImageW(Self(), MAKEINTRESOURCEW(id), IMAGE_ICON, side, side, LR_DEFAULTCOLOR));
     ASSERT_NE(nullptr, icon) << "LoadImageW failed, error " << GetLastError();
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
@@ -627,6 +638,14 @@ TEST(Icons, TrayIconLoadsAtSixteenPixels) { ExpectLoadedIconSize(114, 16); }
 
 TEST(Icons, ProgramIconLoadsAtThirtyTwoPixels) { ExpectLoadedIconSize(101, 32); }
 
+TEST(Icons, BothIconsLoadAtEverySizeOfADisplayScale) {
+    for (int group : kIconGroups)
+        for (const IconPicture& picture : kIconPictures) {
+            SCOPED_TRACE(::testing::Message() << "group " << group << ", " << picture.side << " pixels");
+            ExpectLoadedIconSize(group, picture.side);
+        }
+}
+
 TEST(ResourceNames, IconNamesLoadTheirSizes) {
     ExpectLoadedIconSize(IDI_TRAY, 16);
     ExpectLoadedIconSize(IDI_PROGRAM, 32);
@@ -645,36 +664,69 @@ TEST(Icons, ProgramIconIsTheFirstOfTwoIconGroups) {
     EXPECT_EQ((std::vector<int>{101, 114}), groups);
 }
 
-// One icon image: its header, 16-entry palette, 4-bit colours and AND mask.
+// One entry of an icon group's directory.
+struct GroupEntry {
+    int width, height, colours, bitCount;
+    uint32_t bytesInRes;
+    uint16_t imageId;
+};
+
+std::vector<GroupEntry> GroupEntries(int groupId) {
+    std::vector<GroupEntry> entries;
+    const Bytes group = Resource(kTypeGroupIcon, groupId);
+    Reader dir(group);
+    dir.U16();
+    if (dir.U16() != 1) return entries;  // not an icon group
+    const int count = dir.U16();
+    for (int i = 0; i < count && dir.ok(); ++i) {
+        GroupEntry entry{};
+        entry.width = dir.U8();
+        entry.height = dir.U8();
+        entry.colours = dir.U8();
+        dir.U8();
+        if (dir.U16() != 1) entry.bitCount = -1;  // planes
+        const int bits = dir.U16();
+        if (entry.bitCount == 0) entry.bitCount = bits;
+        entry.bytesInRes = dir.U32();
+        entry.imageId = dir.U16();
+        if (dir.ok()) entries.push_back(entry);
+    }
+    return entries;
+}
+
+TEST(Icons, EachGroupHoldsEverySizeInTrueColourAndTheSixteenColourPair) {
+    for (int group : kIconGroups) {
+        SCOPED_TRACE(::testing::Message() << "group " << group);
+        const std::vector<GroupEntry> entries = GroupEntries(group);
+        ASSERT_EQ(std::size(kIconPictures), entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            EXPECT_EQ(kIconPictures[i].side, entries[i].width) << "picture " << i;
+            EXPECT_EQ(kIconPictures[i].side, entries[i].height) << "picture " << i;
+            EXPECT_EQ(kIconPictures[i].bitCount, entries[i].bitCount) << "picture " << i;
+            EXPECT_EQ(kIconPictures[i].bitCount == 4 ? 16 : 0, entries[i].colours) << "picture " << i;
+        }
+    }
+}
+
+// One icon picture: its colours (alpha in rgbReserved for 32-bit ones) and AND mask.
 struct IconImage {
     int side = 0;
     int bitCount = 0;
-    std::vector<RGBQUAD> palette;
-    std::vector<std::vector<int>> index;         // [row from top][column]
+    std::vector<std::vector<RGBQUAD>> color;     // [row from top][column]
     std::vector<std::vector<bool>> transparent;  // mask bit set
 };
 
-// Reads the single image of an icon group; records failures as test failures.
-void ReadSingleIconImage(int groupId, int side, IconImage& image) {
-    const Bytes group = Resource(kTypeGroupIcon, groupId);
-    ASSERT_NE(nullptr, group.data) << "no icon group " << groupId;
-    Reader dir(group);
-    EXPECT_EQ(0, dir.U16());
-    EXPECT_EQ(1, dir.U16()) << "type: icon";
-    ASSERT_EQ(1, dir.U16()) << "images in the group";
-    EXPECT_EQ(side, dir.U8()) << "width";
-    EXPECT_EQ(side, dir.U8()) << "height";
-    EXPECT_EQ(16, dir.U8()) << "colours";
-    dir.U8();
-    EXPECT_EQ(1, dir.U16()) << "planes";
-    EXPECT_EQ(4, dir.U16()) << "bits per pixel";
-    const uint32_t bytesInRes = dir.U32();
-    const uint16_t imageId = dir.U16();
-    ASSERT_TRUE(dir.ok());
+// Reads the picture of a group at a size and colour depth; records failures as test failures.
+void ReadIconImage(int groupId, int side, int bitCount, IconImage& image) {
+    const std::vector<GroupEntry> entries = GroupEntries(groupId);
+    const GroupEntry* entry = nullptr;
+    for (const GroupEntry& candidate : entries)
+        if (candidate.width == side && candidate.bitCount == bitCount) entry = &candidate;
+    ASSERT_NE(nullptr, entry) << "no picture of " << side << " pixels at " << bitCount << " bits in group " << groupId;
 
-    const Bytes bits = Resource(kTypeIcon, imageId);
-    ASSERT_NE(nullptr, bits.data) << "no icon image " << imageId;
-    EXPECT_EQ(bytesInRes, bits.size);
+    const Bytes bits = Resource(kTypeIcon, entry->imageId);
+    ASSERT_NE(nullptr, bits.data) << "no icon image " << entry->imageId;
+    EXPECT_EQ(entry->bytesInRes, bits.size);
     Reader in(bits);
     EXPECT_EQ(40u, in.U32()) << "BITMAPINFOHEADER";
     const int width = static_cast<int32_t>(in.U32());
@@ -687,33 +739,45 @@ void ReadSingleIconImage(int groupId, int side, IconImage& image) {
     in.U32();
     ASSERT_EQ(side, width);
     ASSERT_EQ(2 * side, doubledHeight) << "colour rows and mask rows";
-    ASSERT_EQ(4, image.bitCount);
+    ASSERT_EQ(bitCount, image.bitCount);
     ASSERT_EQ(static_cast<uint32_t>(BI_RGB), compression);
-    ASSERT_TRUE(colorsUsed == 0 || colorsUsed == 16);
-    for (int i = 0; i < 16; ++i) {
-        RGBQUAD entry{};
-        entry.rgbBlue = in.U8();
-        entry.rgbGreen = in.U8();
-        entry.rgbRed = in.U8();
-        entry.rgbReserved = in.U8();
-        image.palette.push_back(entry);
+    std::vector<RGBQUAD> palette;
+    if (bitCount == 4) {
+        ASSERT_TRUE(colorsUsed == 0 || colorsUsed == 16);
+        for (int i = 0; i < 16; ++i) {
+            RGBQUAD entry{};
+            entry.rgbBlue = in.U8();
+            entry.rgbGreen = in.U8();
+            entry.rgbRed = in.U8();
+            in.U8();
+            palette.push_back(entry);
+        }
+    } else {
+        ASSERT_EQ(0u, colorsUsed) << "no palette";
     }
-    const size_t colorStride = (side * 4 + 31) / 32 * 4;
+    const size_t colorStride = (side * bitCount + 31) / 32 * 4;
     const size_t maskStride = (side + 31) / 32 * 4;
     const size_t colorStart = in.pos();
     const size_t maskStart = colorStart + colorStride * side;
     ASSERT_EQ(maskStart + maskStride * side, bits.size) << "colours and a full mask, nothing more";
 
     image.side = side;
-    image.index.assign(side, std::vector<int>(side));
+    image.color.assign(side, std::vector<RGBQUAD>(side));
     image.transparent.assign(side, std::vector<bool>(side));
     for (int row = 0; row < side; ++row) {
         const int stored = side - 1 - row;  // bitmaps are stored bottom row first
+        const uint8_t* line = bits.data + colorStart + stored * colorStride;
         for (int col = 0; col < side; ++col) {
-            const uint8_t pair = bits.data[colorStart + stored * colorStride + col / 2];
-            image.index[row][col] = col % 2 == 0 ? pair >> 4 : pair & 0x0F;
+            if (bitCount == 4) {
+                const uint8_t pair = line[col / 2];
+                image.color[row][col] = palette[col % 2 == 0 ? pair >> 4 : pair & 0x0F];
+            } else {
+                image.color[row][col] = {line[4 * col], line[4 * col + 1], line[4 * col + 2], line[4 * col + 3]};
+            }
             const uint8_t maskByte = bits.data[maskStart + stored * maskStride + col / 8];
             image.transparent[row][col] = (maskByte >> (7 - col % 8)) & 1;
+            // A 16-colour picture is opaque wherever its mask lets it show.
+            if (bitCount == 4) image.color[row][col].rgbReserved = image.transparent[row][col] ? 0 : 255;
         }
     }
 }
@@ -721,21 +785,26 @@ void ReadSingleIconImage(int groupId, int side, IconImage& image) {
 bool IsBlue(const RGBQUAD& c) { return c.rgbBlue >= 128 && c.rgbRed < 64 && c.rgbGreen < 64; }
 bool IsRed(const RGBQUAD& c) { return c.rgbRed >= 128 && c.rgbBlue < 64 && c.rgbGreen < 64; }
 
-void ExpectBlueUpperLeftRedLowerRight(int groupId, int side) {
+void ExpectBlueUpperLeftRedLowerRight(int groupId, const IconPicture& picture) {
+    const int side = picture.side;
+    SCOPED_TRACE(::testing::Message() << "group " << groupId << ", " << side << " pixels, " << picture.bitCount
+                                      << " bits");
     IconImage image;
-    ReadSingleIconImage(groupId, side, image);
+    ReadIconImage(groupId, side, picture.bitCount, image);
     if (::testing::Test::HasFatalFailure()) return;
 
     int clear = 0, blue = 0, red = 0;
     double blueX = 0, blueY = 0, redX = 0, redY = 0;
     for (int row = 0; row < side; ++row) {
         for (int col = 0; col < side; ++col) {
-            const RGBQUAD& c = image.palette[image.index[row][col]];
+            const RGBQUAD& c = image.color[row][col];
             if (image.transparent[row][col]) {
                 ++clear;
                 // Black under the mask leaves the screen as it is; any other colour inverts it.
-                EXPECT_TRUE(c.rgbRed == 0 && c.rgbGreen == 0 && c.rgbBlue == 0)
-                    << "transparent pixel " << col << "," << row << " is not black";
+                EXPECT_TRUE(c.rgbRed == 0 && c.rgbGreen == 0 && c.rgbBlue == 0 && c.rgbReserved == 0)
+                    << "transparent pixel " << col << "," << row << " is not clear black";
+            } else if (c.rgbReserved == 0) {
+                ADD_FAILURE() << "pixel " << col << "," << row << " shows the screen but has no mask bit";
             } else if (IsBlue(c)) {
                 ++blue;
                 blueX += col;
@@ -762,10 +831,27 @@ void ExpectBlueUpperLeftRedLowerRight(int groupId, int side) {
 }
 
 TEST(Icons, ProgramIconIsBlueOverRedOnTransparency) {
-    ExpectBlueUpperLeftRedLowerRight(101, 32);
+    for (const IconPicture& picture : kIconPictures) ExpectBlueUpperLeftRedLowerRight(101, picture);
 }
 
-TEST(Icons, TrayIconIsBlueOverRedOnTransparency) { ExpectBlueUpperLeftRedLowerRight(114, 16); }
+TEST(Icons, TrayIconIsBlueOverRedOnTransparency) {
+    for (const IconPicture& picture : kIconPictures) ExpectBlueUpperLeftRedLowerRight(114, picture);
+}
+
+// The soft edges of the 32-bit pictures: some pixels partly opaque, so that a scaled
+// display shows smooth letters, not the 16-colour steps.
+TEST(Icons, TrueColourPicturesHaveSoftEdges) {
+    for (const IconPicture& picture : kIconPictures) {
+        if (picture.bitCount != 32) continue;
+        IconImage image;
+        ReadIconImage(IDI_TRAY, picture.side, 32, image);
+        if (::testing::Test::HasFatalFailure()) return;
+        int partly = 0;
+        for (const auto& row : image.color)
+            for (const RGBQUAD& c : row) partly += c.rgbReserved > 0 && c.rgbReserved < 255;
+        EXPECT_GT(partly, 0) << picture.side << " pixels";
+    }
+}
 
 // ------------------------------------------------------------ text resources
 

@@ -8,10 +8,11 @@
 #ifndef TOLVEK_RESOURCE_IDS_H
 #define TOLVEK_RESOURCE_IDS_H
 
-/* Icons, each an icon group with one image. IDI_PROGRAM must stay the lowest
-   icon group number: the first group is the one the program file shows. */
-#define IDI_PROGRAM 101 /* 32 x 32, the program file and the reminder window */
-#define IDI_TRAY 114    /* 16 x 16, the notification-area icon */
+/* Icons: two groups of the same pictures, each at every size a display scale
+   asks for. IDI_PROGRAM must stay the lowest icon group number: the first
+   group is the one the program file shows. */
+#define IDI_PROGRAM 101 /* the program file, its windows and the reminder window */
+#define IDI_TRAY 114    /* the notification-area icon */
 
 /* Text resources of type "STRINGFILE", Windows-1250: per language a table of
    51 lines and the about text. */

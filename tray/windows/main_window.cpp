@@ -7,6 +7,7 @@
 #include "about_box.h"
 #include "confirm_remove.h"
 #include "date_rules.h"
+#include "display_scale.h"
 #include "install_record.h"
 #include "list_texts.h"
 #include "modal.h"
@@ -30,11 +31,13 @@ Note newNoteTemplate;
 
 struct Column {
     Txt heading;
-    int width;
+    int width;  // pixels at 96 dots per inch; at a larger scale as much more as the list's text grows
     int format;
 };
 const Column kColumns[] = {
     {Txt::DateLabel, 80, LVCFMT_CENTER}, {Txt::TextLabel, 297, LVCFMT_LEFT}, {Txt::ReminderLabel, 190, LVCFMT_LEFT}};
+
+int ColumnWidth(int column, UINT dpi) { return ScaledWithFont(noteListView, kColumns[column].width, dpi); }
 
 void BuildTrayMenuAndTexts(HWND window) {
     trayMenu = CreatePopupMenu();
@@ -144,13 +147,26 @@ BOOL OnInitDialog(HWND window) {
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
-        column.cx = kColumns[i].width;
+        column.cx = ColumnWidth(i, WindowDpi(window));
         column.pszText = const_cast<wchar_t*>(Wide(Text(kColumns[i].heading)));
         column.iSubItem = i;
         SendMessageW(noteListView, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
     }
     SendMessageW(noteListView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    SetProgramIcons(window, WindowDpi(window));
     PostMessageW(window, UM_REFRESH_LIST, 0, 0);
+    return TRUE;
+}
+
+// Moved to a monitor of another scale. The system re-lays the dialog's controls and
+// fonts (per-monitor awareness version 2); the pixel sizes of our own are ours to scale.
+BOOL OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
+    for (int i = 0; i < 3; ++i) SendMessageW(noteListView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), ColumnWidth(i, dpi));
+    SetProgramIcons(window, dpi);
+    RescaleTrayIcon(dpi);
+    if (SystemRescalesDialogs(window)) return FALSE;  // the dialog manager moves and sizes it
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
 
@@ -292,6 +308,7 @@ INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case UM_LANGUAGE_CHANGED: OnLanguageChanged(window); return TRUE;
         case UM_REFRESH_LIST: RefreshList(); return TRUE;
         case WM_NOTIFY: return OnNotify(window, reinterpret_cast<NMHDR*>(lParam));
+        case WM_DPICHANGED: return OnDpiChanged(window, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         case WM_ENDSESSION:
             // The session ends without "Shut down": keep a language change or a refusal.
             if (wParam && noteStore) noteStore->Save();

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "display_scale.h"
 #include "show_message.h"
 
 namespace {
@@ -34,6 +35,7 @@ INT_PTR RunModalDialog(int templateId, HWND owner, DLGPROC procedure, LPARAM par
 
 void NoteDialogOpened(HWND dialog) {
     openDialogs.push_back(dialog);
+    SetProgramIcons(dialog, WindowDpi(dialog));
     if (shutDownPending) EndDialog(dialog, 0);
 }
 

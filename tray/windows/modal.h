@@ -9,7 +9,8 @@
 
 // Runs a dialog template modally; gives its result, or -1 when it could not be shown.
 INT_PTR RunModalDialog(int templateId, HWND owner, DLGPROC procedure, LPARAM parameter);
-// Called by each modal dialog procedure on WM_INITDIALOG, so a shut-down can end it.
+// Called by each modal dialog procedure on WM_INITDIALOG, so a shut-down can end it; gives
+// the dialog the program's icons.
 void NoteDialogOpened(HWND dialog);
 // The program's one way to show a message box: no owner, fixed English text.
 int ShowMessageBox(const MessageBoxText& box);

@@ -6,6 +6,7 @@
 
 #include "confirm_remove.h"
 #include "date_rules.h"
+#include "display_scale.h"
 #include "main_window.h"
 #include "modal.h"
 #include "reminder_texts.h"
@@ -52,6 +53,7 @@ INT_PTR CALLBACK ReminderDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             SetDlgItemTextW(dialog, IDC_ACCEPT, Wide(Text(Txt::Thanks)));
             SetDlgItemTextW(dialog, IDC_REMINDER_REMOVE, Wide(Text(Txt::Remove)));
             SetDlgItemTextW(dialog, IDC_REMINDER_HEADING, Wide(Text(Txt::ReminderHeading)));
+            FitDialogIcons(dialog);
             if (const Note* note = StoredNote(id))
                 SetRichText(dialog, IDC_REMINDER_TEXT, ReminderWindowText(*note, ToU16(WideFromAnsi(NoteText(*note)))));
             return TRUE;  // the focus goes to "Thanks": Enter means Thanks

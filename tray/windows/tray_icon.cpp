@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "display_scale.h"
 #include "main_window.h"
 #include "resource_ids.h"
 #include "ui_text.h"
@@ -15,6 +16,10 @@ NOTIFYICONDATAW iconData;
 bool iconDataReady = false;
 UINT taskbarCreated = 0;
 
+// The small-icon size of the scale: a blurred 16-pixel picture stretched by the shell
+// otherwise.
+HICON TrayIconAt(UINT dpi) { return IconAtSide(IDI_TRAY, SmallIconSide(dpi)); }
+
 }  // namespace
 
 void AddTrayIcon() {
@@ -25,8 +30,6 @@ void AddTrayIcon() {
         iconData.uID = kTrayIconId;
         iconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
         iconData.uCallbackMessage = UM_TRAY_CALLBACK;
-        iconData.hIcon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY),
-                                                       IMAGE_ICON, 0, 0, LR_DEFAULTCOLOR));
         const std::u16string& tip = Text(Txt::TrayTip);
         const std::size_t length = tip.size() < 63 ? tip.size() : 63;
         tip.copy(reinterpret_cast<char16_t*>(iconData.szTip), length);
@@ -34,7 +37,14 @@ void AddTrayIcon() {
         taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
         iconDataReady = true;
     }
+    iconData.hIcon = TrayIconAt(WindowDpi(tray.mainWindow));  // the scale of this moment
     Shell_NotifyIconW(NIM_ADD, &iconData);
+}
+
+void RescaleTrayIcon(UINT dpi) {
+    if (!iconDataReady) return;
+    iconData.hIcon = TrayIconAt(dpi);
+    Shell_NotifyIconW(NIM_MODIFY, &iconData);
 }
 
 void RemoveTrayIcon() {
@@ -49,3 +59,5 @@ void RemoveTrayIcon() {
 UINT TaskbarCreatedMessage() { return taskbarCreated; }
 
 std::wstring TrayIconTip() { return iconData.szTip; }
+
+HICON TrayIconImage() { return iconDataReady ? iconData.hIcon : nullptr; }
