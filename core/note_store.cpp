@@ -116,6 +116,35 @@ bool NoteStore::Add(const Note& note, NoteId* id) {
     return Save();
 }
 
+bool NoteStore::AddAll(const std::vector<Note>& notes) {
+    const Today today = ReadToday();
+    struct Keyed {
+        ResolvedDate date;
+        const Note* note;
+    };
+    std::vector<Keyed> added;
+    added.reserve(notes.size());
+    for (const Note& note : notes) added.push_back({ResolveAgainst(today, note.day, note.month, note.year), &note});
+    // Stable: notes on the same date keep the order they came in, as one Insert after another would.
+    std::stable_sort(added.begin(), added.end(),
+                     [](const Keyed& a, const Keyed& b) { return !IsOnOrBefore(b.date, a.date); });
+    std::vector<StoredNote> merged;
+    merged.reserve(entries_.size() + added.size());
+    std::size_t from = 0;
+    for (const Keyed& next : added) {
+        // Each new note after every stored note on or before it.
+        while (from < entries_.size() &&
+               IsOnOrBefore(ResolveAgainst(today, entries_[from].note.day, entries_[from].note.month,
+                                           entries_[from].note.year),
+                            next.date))
+            merged.push_back(std::move(entries_[from++]));
+        merged.push_back({++lastId_, *next.note});
+    }
+    while (from < entries_.size()) merged.push_back(std::move(entries_[from++]));
+    entries_.swap(merged);
+    return Save();
+}
+
 bool NoteStore::RemoveAt(uint32_t position) {
     entries_.erase(entries_.begin() + position);
     return Save();
