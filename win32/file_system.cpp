@@ -2,6 +2,7 @@
 // so there is never a moment without a whole "tolvek.dat".
 #include <windows.h>
 
+#include "code_pages.h"
 #include "file_system.h"
 
 namespace {
@@ -57,24 +58,28 @@ private:
     HANDLE file_;
 };
 
+// Names in the ANSI code page (the data files beside the program), or in UTF-8 (paths the
+// user picked in a file dialog).
 class Win32FileSystem : public FileSystem {
 public:
+    explicit Win32FileSystem(bool utf8Names) : utf8Names_(utf8Names) {}
+
     std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
-        const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
         if (file == INVALID_HANDLE_VALUE) return nullptr;
         return std::make_unique<Win32ReadableFile>(file);
     }
     std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) override {
-        const HANDLE file =
-            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS);
         if (file == INVALID_HANDLE_VALUE) return nullptr;
         return std::make_unique<Win32WritableFile>(file);
     }
     bool Replace(const std::string& from, const std::string& to) override {
         // A virus scanner or indexer may hold the file for a moment: retry for about two seconds.
         for (int attempt = 0;; ++attempt) {
-            if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+            if (utf8Names_ ? MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), flags)
+                           : MoveFileExA(from.c_str(), to.c_str(), flags))
                 return true;
             const DWORD error = GetLastError();
             const bool heldByAnother = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
@@ -83,12 +88,29 @@ public:
             Sleep(50);
         }
     }
-    bool Remove(const std::string& name) override { return DeleteFileA(name.c_str()) != 0; }
+    bool Remove(const std::string& name) override {
+        return (utf8Names_ ? DeleteFileW(WideFromUtf8(name).c_str()) : DeleteFileA(name.c_str())) != 0;
+    }
+
+private:
+    HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition) const {
+        if (utf8Names_)
+            return CreateFileW(WideFromUtf8(name).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        return CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    bool utf8Names_;
 };
 
 }  // namespace
 
 FileSystem& DiskFileSystem() {
-    static Win32FileSystem disk;
+    static Win32FileSystem disk(false);
+    return disk;
+}
+
+FileSystem& DiskFileSystemByUtf8Name() {
+    static Win32FileSystem disk(true);
     return disk;
 }
