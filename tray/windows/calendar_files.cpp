@@ -25,7 +25,7 @@ constexpr DWORD kPathCharacters = 32768;
 
 std::wstring DocumentsFolder() {
     wchar_t folder[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return std::wstring();
+    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) return std::wstring();
     return folder;
 }
 
@@ -69,7 +69,12 @@ std::wstring AskForFile(HWND owner, bool save) {
     dialog.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     if (!RunFileDialog(dialog, save)) return std::wstring();
-    return path.data();
+    const std::wstring chosen = path.data();
+    // Windows gives a full path; Wine has given the proposed name alone, meant in the
+    // folder the dialog opened in.
+    const bool relative = chosen.find(L':') == std::wstring::npos && chosen.rfind(L"\\\\", 0) != 0;
+    if (relative && !documents.empty()) return documents + L"\\" + chosen;
+    return chosen;
 }
 
 }  // namespace
