@@ -1,4 +1,3 @@
-#include <cstdio>
 #include "modal.h"
 
 #include <algorithm>
@@ -62,7 +61,7 @@ int ShowMessageBox(const MessageBoxText& box) {
 
 int ShowTextBox(const std::u16string& text, unsigned style) {
     ++openModals;
-    const int answer = MessageBoxW(nullptr, Wide(text), Wide(Text(Txt::TrayTip)), style);
+    const int answer = MessageBoxW(nullptr, Wide(text), Wide(Text(Txt::TrayTip)), style | MB_SETFOREGROUND);
     ModalEnded();
     return answer;
 }
@@ -83,7 +82,6 @@ bool ModalWindowOpen() { return openModals > 0; }
 bool ShutDownPending() { return shutDownPending; }
 
 void RequestShutDown(HWND mainWindow) {
-    fprintf(stderr, "DEBUG request modals %d\n", openModals);
     if (openModals == 0) {
         SendMessageW(mainWindow, WM_DESTROY, 0, 0);
         return;
