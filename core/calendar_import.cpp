@@ -802,6 +802,12 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
     if (!sawContainer) result.verdict = CalendarVerdict::NotACalendar;
     else if (!sawEntry) result.verdict = CalendarVerdict::NothingInIt;
     else result.verdict = CalendarVerdict::Read;
+    // Events outside any calendar are no calendar either: nothing of such a file is taken.
+    if (result.verdict != CalendarVerdict::Read) {
+        CalendarImport refused;
+        refused.verdict = result.verdict;
+        return refused;
+    }
     return result;
 }
 

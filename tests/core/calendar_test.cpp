@@ -415,6 +415,10 @@ TEST_F(CalendarTest, BadFilesAreNamedAndGiveNoNotes) {
     EXPECT_EQ(CalendarVerdict::NothingInIt,
               Import("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VTODO\r\nDTSTART:20040101\r\nEND:VTODO\r\nEND:VCALENDAR\r\n").verdict);
     EXPECT_EQ(CalendarVerdict::NothingInIt, Import("BEGIN:VCARD\r\nFN:Nobody\r\nEND:VCARD\r\n").verdict);
+    // Events without the calendar around them (found by the fuzzer): refused whole.
+    const CalendarImport loose = Import("B\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040701\r\nEND:VEVENT\r\n");
+    EXPECT_EQ(CalendarVerdict::NotACalendar, loose.verdict);
+    EXPECT_TRUE(loose.notes.empty());
     // Malformed events are counted and skipped; the good one stays.
     const CalendarImport mixed = Import(
         "BEGIN:VCALENDAR\r\n"
