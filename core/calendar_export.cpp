@@ -103,7 +103,7 @@ std::vector<EventShape> ShapesOf(const Note& note, const Today& today) {
 
 class CalendarWriter {
 public:
-    void Line(const std::string& line) { out += FoldContentLine(line); }
+    void Line(const std::string& line) { AppendFoldedLine(out, line); }
     std::string out;
 };
 
@@ -147,19 +147,28 @@ std::string EscapeCalendarText(const std::string& utf8) {
 
 std::string FoldContentLine(const std::string& line) {
     std::string out;
-    out.reserve(line.size() + line.size() / 36 + 2);
+    AppendFoldedLine(out, line);
+    return out;
+}
+
+void AppendFoldedLine(std::string& out, const std::string& line) {
     std::size_t at = 0;
     std::size_t room = kLineOctets;
     for (;;) {
-        const std::size_t take = Utf8PrefixLength(line.substr(at, room + 1), room);
-        out.append(line, at, take);
-        at += take;
+        std::size_t end = at + room;
+        if (end >= line.size()) {
+            end = line.size();
+        } else {
+            // Back to the start of the character that would be split.
+            while (end > at && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) --end;
+        }
+        out.append(line, at, end - at);
         out += "\r\n";
+        at = end;
         if (at >= line.size()) break;
         out += ' ';
         room = kLineOctets - 1;  // the leading space counts
     }
-    return out;
 }
 
 CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today, const UtcTime& stamp,

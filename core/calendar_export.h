@@ -39,3 +39,4 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
 std::string EscapeCalendarText(const std::string& utf8);
 // One content line, folded at 75 octets without splitting a character, each part ended by CR LF.
 std::string FoldContentLine(const std::string& line);
+void AppendFoldedLine(std::string& out, const std::string& line);
