@@ -1,5 +1,6 @@
 // Load and Save of a 100,000-note diary against a plain read and a plain durable write
-// of the same bytes, and 10,000 ordered inserts. Prints the ratios at the end. Load is
+// of the same bytes, 10,000 ordered inserts, and the calendar export and import of a
+// 10,000-note diary against a plain write and read of a file of the same size. Prints the ratios at the end. Load is
 // also set against its floor: the work no load can leave out, reading the file into new
 // memory and writing the backup copy, flushed as a load flushes the backup.
 #include <benchmark/benchmark.h>
@@ -16,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "calendar_export.h"
+#include "calendar_import.h"
 #include "data_file.h"
 #include "date_rules.h"
 #include "note_store.h"
@@ -140,6 +143,59 @@ void BM_Insert10000(benchmark::State& state) {
     }
 }
 
+// The calendar: a 10,000-note diary exported (converted and written whole, flushed) against
+// a plain durable write of as many bytes, and imported (read and parsed) against a plain read.
+constexpr int kCalendarNotes = 10000;
+const char kCalendarFile[] = "diary.ics";
+
+std::string CalendarText() {
+    const Today today{2004, 6, 15, 2};
+    return ExportCalendar(RandomNotes(kCalendarNotes, 3), today, UtcTime{2004, 6, 15, 8, 0, 0}, Windows1250CodePage())
+        .text;
+}
+
+void BM_ExportCalendar(benchmark::State& state) {
+    const std::vector<Note> notes = RandomNotes(kCalendarNotes, 3);
+    const Today today{2004, 6, 15, 2};
+    for (auto _ : state) {
+        const CalendarExport file = ExportCalendar(notes, today, UtcTime{2004, 6, 15, 8, 0, 0}, Windows1250CodePage());
+        if (!WriteFileWhole(DiskFileSystem(), kCalendarFile, file.text.data(), file.text.size(), true))
+            state.SkipWithError("export failed");
+    }
+}
+
+void BM_PlainWriteCalendarSize(benchmark::State& state) {
+    const std::string text = CalendarText();
+    const std::vector<unsigned char> bytes(text.begin(), text.end());
+    for (auto _ : state) WriteRaw("plain.ics", bytes, true);
+    std::remove("plain.ics");
+}
+
+void BM_ImportCalendar(benchmark::State& state) {
+    const std::string text = CalendarText();
+    WriteRaw(kCalendarFile, std::vector<unsigned char>(text.begin(), text.end()), true);
+    const Today today{2004, 6, 15, 2};
+    for (auto _ : state) {
+        std::string bytes;
+        if (ReadCalendarBytes(DiskFileSystem(), kCalendarFile, bytes) != FileRead::Ok) state.SkipWithError("read failed");
+        const CalendarImport imported = ReadCalendarFile(bytes, today, Note(), Windows1250CodePage());
+        if (imported.notes.size() != kCalendarNotes) state.SkipWithError("import lost notes");
+    }
+}
+
+void BM_PlainReadCalendarSize(benchmark::State& state) {
+    const std::string text = CalendarText();
+    WriteRaw(kCalendarFile, std::vector<unsigned char>(text.begin(), text.end()), true);
+    std::string buffer(text.size(), '\0');
+    for (auto _ : state) {
+        const int file = ::open(kCalendarFile, O_RDONLY);
+        if (file < 0 || ::read(file, &buffer[0], buffer.size()) != static_cast<ssize_t>(buffer.size()))
+            state.SkipWithError("read failed");
+        ::close(file);
+        benchmark::DoNotOptimize(buffer.data());
+    }
+}
+
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadFloor)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond);
@@ -148,6 +204,10 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 // After the saves, which leave the diary sorted: the loads above read it as generated.
 BENCHMARK(BM_FindEveryNote)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Insert10000)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_PlainWriteCalendarSize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportCalendar)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainReadCalendarSize)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportCalendar)->Unit(benchmark::kMillisecond);
 
 // Keeps each benchmark's time per iteration so the ratios can be printed.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -184,7 +244,9 @@ int main(int argc, char** argv) {
     ratio("Load / plain read", "BM_Load", "BM_PlainRead", 10);
     ratio("Load / load floor", "BM_Load", "BM_LoadFloor", 2);
     ratio("Save / plain write", "BM_Save", "BM_PlainWrite", 2);
-    for (const char* name : {kDataFileName, kBackupFileName}) std::remove(name);
+    ratio("Export / plain write", "BM_ExportCalendar", "BM_PlainWriteCalendarSize", 3);
+    ratio("Import / plain read", "BM_ImportCalendar", "BM_PlainReadCalendarSize", 3);
+    for (const char* name : {kDataFileName, kBackupFileName, kCalendarFile}) std::remove(name);
     ::rmdir(directory);
     return 0;
 }

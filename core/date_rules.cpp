@@ -25,7 +25,8 @@ int64_t FloorDiv(int64_t a, int64_t b) {
     return quotient;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date with month 1..12.
+}  // namespace
+
 int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
     year -= month <= 2 ? 1 : 0;
     const int64_t era = FloorDiv(year, 400);
@@ -43,7 +44,18 @@ int64_t MonthLength(int64_t month, int64_t year) {
     }
 }
 
-}  // namespace
+Date CivilFromDays(int64_t days) {
+    // The inverse of DaysFromCivil, by eras of 400 years.
+    days += 719468;
+    const int64_t era = FloorDiv(days, 146097);
+    const int64_t dayOfEra = days - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
+    const int64_t day = dayOfYear - (153 * shiftedMonth + 2) / 5 + 1;
+    const int64_t month = shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9;
+    return {yearOfEra + era * 400 + (month <= 2 ? 1 : 0), month, day};
+}
 
 Today ReadToday() { return todaySource(); }
 

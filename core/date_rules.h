@@ -45,3 +45,11 @@ bool IsOnOrBefore(const ResolvedDate& a, const ResolvedDate& b);
 // months outside 1..12 carry into the year, so any values give an answer.
 int GregorianWeekday(int64_t year, int64_t month, int64_t day);
 bool IsGregorianLeapYear(int64_t year);
+
+// A real calendar date (month 1..12, day within the month), for the calendar files.
+using Date = ResolvedDate;
+// Days since 1970-01-01 of a proleptic Gregorian date with month 1..12, and back.
+int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day);
+Date CivilFromDays(int64_t days);
+// Days in the month: 31, 30, or 28 or 29 for February.
+int64_t MonthLength(int64_t month, int64_t year);

@@ -68,6 +68,9 @@ std::size_t MoveInParts(std::size_t bytes, MovePart movePart) {
 
 // The disk of the machine the core is built for.
 FileSystem& DiskFileSystem();
+// The same disk with names in UTF-8 whatever the system's code page: for paths the user
+// picks, which may hold any script.
+FileSystem& DiskFileSystemByUtf8Name();
 
 // A new content for `name`, written under a temporary name beside it, that replaces `name`
 // only on Commit after a whole write; dropped unused, it leaves `name` as it was and

@@ -173,6 +173,37 @@ bool NoteStore::Add(const Note& note, NoteId* id) {
     return Save();
 }
 
+bool NoteStore::AddAll(const std::vector<Note>& notes) {
+    const Today today = ReadToday();
+    struct Keyed {
+        ResolvedDate date;
+        const Note* note;
+    };
+    std::vector<Keyed> added;
+    added.reserve(notes.size());
+    for (const Note& note : notes) added.push_back({ResolveAgainst(today, note.day, note.month, note.year), &note});
+    // Stable: notes on the same date keep the order they came in, as one Insert after another would.
+    std::stable_sort(added.begin(), added.end(),
+                     [](const Keyed& a, const Keyed& b) { return !IsOnOrBefore(b.date, a.date); });
+    std::vector<StoredNote> merged;
+    merged.reserve(entries_.size() + added.size());
+    std::size_t from = 0;
+    for (const Keyed& next : added) {
+        // Each new note after every stored note on or before it.
+        while (from < entries_.size() &&
+               IsOnOrBefore(ResolveAgainst(today, entries_[from].note.day, entries_[from].note.month,
+                                           entries_[from].note.year),
+                            next.date))
+            merged.push_back(std::move(entries_[from++]));
+        merged.push_back({++lastId_, *next.note});
+        positions_.push_back(kGone);
+    }
+    while (from < entries_.size()) merged.push_back(std::move(entries_[from++]));
+    entries_.swap(merged);
+    NotePositionsFrom(0);
+    return Save();
+}
+
 void NoteStore::Erase(uint32_t position) {
     positions_[static_cast<std::size_t>(entries_[position].id)] = kGone;
     entries_.erase(entries_.begin() + position);

@@ -37,6 +37,8 @@ public:
     NoteId Insert(const Note& note);
     // Insert, then Save; gives the note's identity and whether the save succeeded.
     bool Add(const Note& note, NoteId* id = nullptr);
+    // Puts copies of all `notes` where Insert would, in one ordered merge, then saves once.
+    bool AddAll(const std::vector<Note>& notes);
     // Removes the note, then saves; gives whether the save succeeded.
     bool RemoveAt(uint32_t position);
     // Puts `note` in place of the stored note `id` at its ordered place, in one save; when

@@ -116,3 +116,6 @@ FileSystem& DiskFileSystem() {
     static PosixFileSystem disk;
     return disk;
 }
+
+// Names here are bytes, UTF-8 by convention.
+FileSystem& DiskFileSystemByUtf8Name() { return DiskFileSystem(); }

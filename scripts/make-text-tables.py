@@ -17,7 +17,7 @@ import sys
 ENCODING = "cp1250"
 CRLF = "\r\n"
 LINE_LIMIT = 255   # bytes in one table line
-TABLE_LINES = 51
+TABLE_LINES = 71
 TRAILER = "#" * 89  # closes every table; the program never reads it
 
 # The credit sits at the right end of the main window's title bar, pushed there by
@@ -88,6 +88,48 @@ ENTRIES = [
     ("Thursday", "Thursday", "Čtvrtek", "Štvrtok"),  # 48
     ("Friday", "Friday", "Pátek", "Piatok"),  # 49
     ("Saturday", "Saturday", "Sobota", "Sobota"),  # 50
+    # The calendar export and import: %n stands for a number, %f for a file's name. The
+    # forms One, Few and Many go with 1, 2 to 4, and 0 or 5 and more.
+    ("ExportMenu", "Export to calendar...", "Exportovat do kalendáře...", "Exportovať do kalendára..."),  # 51
+    ("ImportMenu", "Import from calendar...", "Importovat z kalendáře...", "Importovať z kalendára..."),  # 52
+    ("ExportFilter", "iCalendar (*.ics)", "iCalendar (*.ics)", "iCalendar (*.ics)"),  # 53
+    ("ImportFilter", "Calendars and contacts (*.ics;*.vcf)", "Kalendáře a kontakty (*.ics;*.vcf)",
+     "Kalendáre a kontakty (*.ics;*.vcf)"),  # 54
+    ("ExportedOne", "%n note was exported to %f.", "%n poznámka byla exportována do %f.",
+     "%n poznámka bola exportovaná do %f."),  # 55
+    ("ExportedFew", "%n notes were exported to %f.", "%n poznámky byly exportovány do %f.",
+     "%n poznámky boli exportované do %f."),  # 56
+    ("ExportedMany", "%n notes were exported to %f.", "%n poznámek bylo exportováno do %f.",
+     "%n poznámok bolo exportovaných do %f."),  # 57
+    ("ExportSkipped", "Not exported, their dates are damaged: %n", "Neexportováno, datum je poškozené: %n",
+     "Neexportované, dátum je poškodený: %n"),  # 58
+    ("ExportFailed", "The calendar could not be written to %f. Nothing was exported.",
+     "Kalendář se nepodařilo zapsat do %f. Nic nebylo exportováno.",
+     "Kalendár sa nepodarilo zapísať do %f. Nič nebolo exportované."),  # 59
+    ("ImportOne", "Import %n note from %f?", "Importovat %n poznámku ze souboru %f?",
+     "Importovať %n poznámku zo súboru %f?"),  # 60
+    ("ImportFew", "Import %n notes from %f?", "Importovat %n poznámky ze souboru %f?",
+     "Importovať %n poznámky zo súboru %f?"),  # 61
+    ("ImportMany", "Import %n notes from %f?", "Importovat %n poznámek ze souboru %f?",
+     "Importovať %n poznámok zo súboru %f?"),  # 62
+    ("ImportAlreadyStored", "Already in the diary, skipped: %n", "Už jsou v Kvorlíku, přeskočeno: %n",
+     "Už sú v Kvorlíku, preskočené: %n"),  # 63
+    ("ImportPassed", "Already passed, not imported: %n", "Už proběhly, neimportováno: %n",
+     "Už prebehli, neimportované: %n"),  # 64
+    ("ImportUnreadable", "Could not be read, skipped: %n", "Nelze přečíst, přeskočeno: %n",
+     "Nedajú sa prečítať, preskočené: %n"),  # 65
+    ("ImportAltered", "Text shortened or letters replaced: %n", "Text zkrácen nebo písmena nahrazena: %n",
+     "Text skrátený alebo písmená nahradené: %n"),  # 66
+    ("ImportNotCalendar", "%f is neither a calendar nor an address book. Nothing was imported.",
+     "%f není kalendář ani adresář kontaktů. Nic nebylo importováno.",
+     "%f nie je kalendár ani adresár kontaktov. Nič nebolo importované."),  # 67
+    ("ImportTooLarge", "%f is larger than 8 MB. Nothing was imported.",
+     "%f je větší než 8 MB. Nic nebylo importováno.", "%f je väčší ako 8 MB. Nič nebolo importované."),  # 68
+    ("ImportCannotRead", "%f could not be read. Nothing was imported.",
+     "%f nelze přečíst. Nic nebylo importováno.", "%f sa nedá prečítať. Nič nebolo importované."),  # 69
+    ("ImportNothing", "%f holds no event and no birthday. Nothing was imported.",
+     "%f neobsahuje žádnou událost ani narozeniny. Nic nebylo importováno.",
+     "%f neobsahuje žiadnu udalosť ani narodeniny. Nič nebolo importované."),  # 70
 ]
 
 ABOUT_TITLE = {
@@ -128,6 +170,8 @@ RANGES = [
     ("Advance", "AdvanceMonth", 5),    # a note's advance 0 to 4
     ("Period", "PeriodMonday", 3),     # a note's period 0 to 2
     ("Weekday", "Sunday", 7),          # weekday 0 (Sunday) to 6
+    ("Exported", "ExportedOne", 3),    # a count's forms: one, few, many
+    ("ImportQuestion", "ImportOne", 3),
 ]
 
 HEADER = "ui_text_entries.h"
@@ -170,7 +214,8 @@ def about_bytes(language):
 
 
 # The first entry of each group that the header puts on a line of its own.
-GROUP_STARTS = ["TrayTip", "Add", "EveryMonth", "AdvanceMonth", "PeriodMonday", "RemoveQuestion", "Sunday"]
+GROUP_STARTS = ["TrayTip", "Add", "EveryMonth", "AdvanceMonth", "PeriodMonday", "RemoveQuestion", "Sunday",
+                "ExportMenu", "ExportedOne", "ImportOne", "ImportAlreadyStored", "ImportNotCalendar"]
 
 
 def header_text():

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "code_pages.h"
 #include "file_system.h"
 
 namespace {
@@ -93,13 +94,16 @@ private:
     HANDLE file_;
 };
 
+// Names in the ANSI code page (the data files beside the program), or in UTF-8 (paths the
+// user picked in a file dialog).
 class Win32FileSystem : public FileSystem {
 public:
+    explicit Win32FileSystem(bool utf8Names) : utf8Names_(utf8Names) {}
+
     std::unique_ptr<ReadableFile> OpenForReading(const std::string& name, OpenFailure& failure) override {
         HANDLE file = INVALID_HANDLE_VALUE;
         const bool opened = WhileHeld([&] {
-            file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            file = Open(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
             return file != INVALID_HANDLE_VALUE;
         });
         if (opened) return std::make_unique<Win32ReadableFile>(file);
@@ -109,31 +113,52 @@ public:
         return nullptr;
     }
     std::unique_ptr<WritableFile> CreateForWriting(const std::string& name) override {
-        const HANDLE file =
-            CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS);
         if (file == INVALID_HANDLE_VALUE) return nullptr;
         return std::make_unique<Win32WritableFile>(file);
     }
     bool Replace(const std::string& from, const std::string& to) override {
         // A read-only file or a folder in the way stays so: no use waiting for it.
-        const DWORD attributes = GetFileAttributesA(to.c_str());
+        const DWORD attributes =
+            utf8Names_ ? GetFileAttributesW(WideFromUtf8(to).c_str()) : GetFileAttributesA(to.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES &&
             (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0)
             return ReplaceAtOnce(from, to);
         return WhileHeld([&] { return ReplaceAtOnce(from, to); });
     }
     bool ReplaceAtOnce(const std::string& from, const std::string& to) override {
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        return Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     }
     bool MoveWithoutReplacing(const std::string& from, const std::string& to) override {
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+        return Move(from, to, MOVEFILE_WRITE_THROUGH);
     }
-    bool Remove(const std::string& name) override { return DeleteFileA(name.c_str()) != 0; }
+    bool Remove(const std::string& name) override {
+        return (utf8Names_ ? DeleteFileW(WideFromUtf8(name).c_str()) : DeleteFileA(name.c_str())) != 0;
+    }
+
+private:
+    HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition) const {
+        if (utf8Names_)
+            return CreateFileW(WideFromUtf8(name).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        return CreateFileA(name.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    bool Move(const std::string& from, const std::string& to, DWORD flags) const {
+        if (utf8Names_) return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), flags) != 0;
+        return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+    }
+
+    bool utf8Names_;
 };
 
 }  // namespace
 
 FileSystem& DiskFileSystem() {
-    static Win32FileSystem disk;
+    static Win32FileSystem disk(false);
+    return disk;
+}
+
+FileSystem& DiskFileSystemByUtf8Name() {
+    static Win32FileSystem disk(true);
     return disk;
 }

@@ -93,6 +93,26 @@ const LanguageTexts kEnglish = {
         u"Thursday",  // 48
         u"Friday",  // 49
         u"Saturday",  // 50
+        u"Export to calendar...",  // 51
+        u"Import from calendar...",  // 52
+        u"iCalendar (*.ics)",  // 53
+        u"Calendars and contacts (*.ics;*.vcf)",  // 54
+        u"%n note was exported to %f.",  // 55
+        u"%n notes were exported to %f.",  // 56
+        u"%n notes were exported to %f.",  // 57
+        u"Not exported, their dates are damaged: %n",  // 58
+        u"The calendar could not be written to %f. Nothing was exported.",  // 59
+        u"Import %n note from %f?",  // 60
+        u"Import %n notes from %f?",  // 61
+        u"Import %n notes from %f?",  // 62
+        u"Already in the diary, skipped: %n",  // 63
+        u"Already passed, not imported: %n",  // 64
+        u"Could not be read, skipped: %n",  // 65
+        u"Text shortened or letters replaced: %n",  // 66
+        u"%f is neither a calendar nor an address book. Nothing was imported.",  // 67
+        u"%f is larger than 8 MB. Nothing was imported.",  // 68
+        u"%f could not be read. Nothing was imported.",  // 69
+        u"%f holds no event and no birthday. Nothing was imported.",  // 70
     },
     u"The Tolvek Diary v1.1", 93,
     u"Tolvek Diary v1.1",
@@ -154,6 +174,26 @@ const LanguageTexts kCzech = {
         u"Čtvrtek",  // 48
         u"Pátek",  // 49
         u"Sobota",  // 50
+        u"Exportovat do kalendáře...",  // 51
+        u"Importovat z kalendáře...",  // 52
+        u"iCalendar (*.ics)",  // 53
+        u"Kalendáře a kontakty (*.ics;*.vcf)",  // 54
+        u"%n poznámka byla exportována do %f.",  // 55
+        u"%n poznámky byly exportovány do %f.",  // 56
+        u"%n poznámek bylo exportováno do %f.",  // 57
+        u"Neexportováno, datum je poškozené: %n",  // 58
+        u"Kalendář se nepodařilo zapsat do %f. Nic nebylo exportováno.",  // 59
+        u"Importovat %n poznámku ze souboru %f?",  // 60
+        u"Importovat %n poznámky ze souboru %f?",  // 61
+        u"Importovat %n poznámek ze souboru %f?",  // 62
+        u"Už jsou v Kvorlíku, přeskočeno: %n",  // 63
+        u"Už proběhly, neimportováno: %n",  // 64
+        u"Nelze přečíst, přeskočeno: %n",  // 65
+        u"Text zkrácen nebo písmena nahrazena: %n",  // 66
+        u"%f není kalendář ani adresář kontaktů. Nic nebylo importováno.",  // 67
+        u"%f je větší než 8 MB. Nic nebylo importováno.",  // 68
+        u"%f nelze přečíst. Nic nebylo importováno.",  // 69
+        u"%f neobsahuje žádnou událost ani narozeniny. Nic nebylo importováno.",  // 70
     },
     u"Kvorlík Tolvek v1.1", 91,
     u"Kvorlík Tolvek v1.1",
@@ -215,6 +255,26 @@ const LanguageTexts kSlovak = {
         u"Štvrtok",  // 48
         u"Piatok",  // 49
         u"Sobota",  // 50
+        u"Exportovať do kalendára...",  // 51
+        u"Importovať z kalendára...",  // 52
+        u"iCalendar (*.ics)",  // 53
+        u"Kalendáre a kontakty (*.ics;*.vcf)",  // 54
+        u"%n poznámka bola exportovaná do %f.",  // 55
+        u"%n poznámky boli exportované do %f.",  // 56
+        u"%n poznámok bolo exportovaných do %f.",  // 57
+        u"Neexportované, dátum je poškodený: %n",  // 58
+        u"Kalendár sa nepodarilo zapísať do %f. Nič nebolo exportované.",  // 59
+        u"Importovať %n poznámku zo súboru %f?",  // 60
+        u"Importovať %n poznámky zo súboru %f?",  // 61
+        u"Importovať %n poznámok zo súboru %f?",  // 62
+        u"Už sú v Kvorlíku, preskočené: %n",  // 63
+        u"Už prebehli, neimportované: %n",  // 64
+        u"Nedajú sa prečítať, preskočené: %n",  // 65
+        u"Text skrátený alebo písmená nahradené: %n",  // 66
+        u"%f nie je kalendár ani adresár kontaktov. Nič nebolo importované.",  // 67
+        u"%f je väčší ako 8 MB. Nič nebolo importované.",  // 68
+        u"%f sa nedá prečítať. Nič nebolo importované.",  // 69
+        u"%f neobsahuje žiadnu udalosť ani narodeniny. Nič nebolo importované.",  // 70
     },
     u"Kvorlík Tolvek v1.1", 92,
     u"Kvorlík Tolvek v1.1",
@@ -551,13 +611,14 @@ TEST_F(UiTextTest, NamedEntriesAndRunsReachTheirLines) {
     EXPECT_EQ(u"once an hour", Text(Txt::PeriodMonday, kPeriodCount - 1));
     EXPECT_EQ(u"Sunday", Text(Txt::Sunday, 0));
     EXPECT_EQ(u"Saturday", Text(Txt::Sunday, kWeekdayCount - 1));
-    EXPECT_EQ(&UiText[kUiTextCount - 1], &Text(Txt::Saturday));
+    EXPECT_EQ(&UiText[50], &Text(Txt::Saturday));
+    EXPECT_EQ(&UiText[kUiTextCount - 1], &Text(Txt::ImportNothing));
 }
 
 TEST_F(UiTextTest, OffsetsOutsideTheTableGiveAnEmptyText) {
     ApplyLanguage(2);
     EXPECT_EQ(u"Ďakujem", Text(Txt::Saturday, -7));
-    for (int offset : {1, 2, INT32_MAX}) EXPECT_EQ(u"", Text(Txt::Saturday, offset)) << offset;
+    for (int offset : {1, 2, INT32_MAX}) EXPECT_EQ(u"", Text(Txt::ImportNothing, offset)) << offset;
     for (int offset : {-1, INT32_MIN}) EXPECT_EQ(u"", Text(Txt::TrayTip, offset)) << offset;
 }
 
@@ -656,11 +717,12 @@ TEST_F(UiTextTest, ParseStopsAfterTheFiftyFirstLine) {
     EXPECT_EQ(u"L0", UiText[0]);
     EXPECT_EQ(u"L50", UiText[50]);
 
-    const ExactBytes longer(NumberedLines(70));
+    const ExactBytes longer(NumberedLines(kUiTextCount + 19));
     LoadUiText(longer.data.get(), longer.size);
     EXPECT_EQ(u"L0", UiText[0]);
     EXPECT_EQ(u"L49", UiText[49]);
     EXPECT_EQ(u"L50", UiText[50]);
+    EXPECT_EQ(u"L" + ToU16(std::to_string(kUiTextCount - 1)), UiText[kUiTextCount - 1]);
 }
 
 TEST_F(UiTextTest, OverlongLineIsCutAndTheNextLineStillFound) {

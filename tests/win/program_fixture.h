@@ -91,7 +91,8 @@ inline void CALLBACK PressMenuKeys(HWND, UINT, UINT_PTR, DWORD) {
     PostMessageW(tray.mainWindow, WM_KEYDOWN, VK_RETURN, 0);
 }
 inline void ChooseFromTrayMenu(UINT command) {
-    menuDowns = command == IDM_RESTORE ? 1 : 2;
+    // The items in order, separators skipped: Restore, Export, Import, Shut down.
+    menuDowns = command == IDM_RESTORE ? 1 : command == IDM_EXPORT_CALENDAR ? 2 : command == IDM_IMPORT_CALENDAR ? 3 : 4;
     menuTimer = SetTimer(nullptr, 0, 50, PressMenuKeys);
     SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
 }

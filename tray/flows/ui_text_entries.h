@@ -2,7 +2,7 @@
 // The entries of a text table by name: the value is the entry's line in the table.
 #pragma once
 
-constexpr int kUiTextCount = 51;
+constexpr int kUiTextCount = 71;
 
 enum class Txt : int {
     // The Tolvek Diary; The Tolvek Diary v1.1 by the Tolvek team; Date; Text; Reminder; Add to Diary
@@ -22,6 +22,16 @@ enum class Txt : int {
     ReminderHeading = 42, Thanks = 43,
     // Sunday; Monday; Tuesday; Wednesday; Thursday; Friday; Saturday
     Sunday = 44, Monday = 45, Tuesday = 46, Wednesday = 47, Thursday = 48, Friday = 49, Saturday = 50,
+    // Export to calendar...; Import from calendar...; iCalendar (*.ics); Calendars and contacts (*.ics;*.vcf)
+    ExportMenu = 51, ImportMenu = 52, ExportFilter = 53, ImportFilter = 54,
+    // %n note was exported to %f.; %n notes were exported to %f.; %n notes were exported to %f.; Not exported, their dates are damaged: %n; The calendar could not be written to %f. Nothin...
+    ExportedOne = 55, ExportedFew = 56, ExportedMany = 57, ExportSkipped = 58, ExportFailed = 59,
+    // Import %n note from %f?; Import %n notes from %f?; Import %n notes from %f?
+    ImportOne = 60, ImportFew = 61, ImportMany = 62,
+    // Already in the diary, skipped: %n; Already passed, not imported: %n; Could not be read, skipped: %n; Text shortened or letters replaced: %n
+    ImportAlreadyStored = 63, ImportPassed = 64, ImportUnreadable = 65, ImportAltered = 66,
+    // %f is neither a calendar nor an address book. N...; %f is larger than 8 MB. Nothing was imported.; %f could not be read. Nothing was imported.; %f holds no event and no birthday. Nothing was ...
+    ImportNotCalendar = 67, ImportTooLarge = 68, ImportCannotRead = 69, ImportNothing = 70,
 };
 
 // Runs of entries indexed by a stored value, each from its first entry on.
@@ -29,3 +39,5 @@ constexpr int kMonthListCount = 13;  // Txt::EveryMonth to Txt::December
 constexpr int kAdvanceCount = 5;  // Txt::AdvanceMonth to Txt::AdvanceSameDay
 constexpr int kPeriodCount = 3;  // Txt::PeriodMonday to Txt::PeriodHourly
 constexpr int kWeekdayCount = 7;  // Txt::Sunday to Txt::Saturday
+constexpr int kExportedCount = 3;  // Txt::ExportedOne to Txt::ExportedMany
+constexpr int kImportQuestionCount = 3;  // Txt::ImportOne to Txt::ImportMany

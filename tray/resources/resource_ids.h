@@ -15,7 +15,7 @@
 #define IDI_TRAY 114    /* the notification-area icon */
 
 /* Text resources of type "STRINGFILE", Windows-1250: per language a table of
-   51 lines and the about text. */
+   the lines of the table and the about text. */
 #define IDS_TABLE_CZECH 109
 #define IDS_TABLE_ENGLISH 110
 #define IDS_TABLE_SLOVAK 111

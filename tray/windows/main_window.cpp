@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "about_box.h"
+#include "calendar_files.h"
 #include "confirm_remove.h"
 #include "date_rules.h"
 #include "display_scale.h"
@@ -42,6 +43,10 @@ int ColumnWidth(int column, UINT dpi) { return ScaledWithFont(noteListView, kCol
 void BuildTrayMenuAndTexts(HWND window) {
     trayMenu = CreatePopupMenu();
     AppendMenuW(trayMenu, MF_STRING, IDM_RESTORE, Wide(Text(Txt::Restore)));
+    AppendMenuW(trayMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(trayMenu, MF_STRING, IDM_EXPORT_CALENDAR, Wide(Text(Txt::ExportMenu)));
+    AppendMenuW(trayMenu, MF_STRING, IDM_IMPORT_CALENDAR, Wide(Text(Txt::ImportMenu)));
+    AppendMenuW(trayMenu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(trayMenu, MF_STRING, IDM_SHUTDOWN, Wide(Text(Txt::ShutDown)));
     SetDlgItemTextW(window, IDC_ADD, Wide(Text(Txt::Add)));
     SetDlgItemTextW(window, IDC_MODIFY, Wide(Text(Txt::Modify)));
@@ -248,9 +253,15 @@ BOOL OnTrayCallback(HWND window, LPARAM mouseMessage) {
             GetCursorPos(&cursor);
             // Without being foreground the menu would not close on a click elsewhere.
             SetForegroundWindow(window);
+            // No export or import inside another dialog, and none twice.
+            const UINT calendarState = MF_BYCOMMAND | (ModalWindowOpen() ? MF_GRAYED : MF_ENABLED);
+            EnableMenuItem(trayMenu, IDM_EXPORT_CALENDAR, calendarState);
+            EnableMenuItem(trayMenu, IDM_IMPORT_CALENDAR, calendarState);
             const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(
                 trayMenu, TPM_RETURNCMD | TPM_BOTTOMALIGN | TPM_RIGHTALIGN, cursor.x, cursor.y, window, nullptr));
             if (chosen == IDM_RESTORE) ShowWindow(window, SW_RESTORE);
+            if (chosen == IDM_EXPORT_CALENDAR) ExportToCalendar(window);
+            if (chosen == IDM_IMPORT_CALENDAR) ImportFromCalendar(window);
             if (chosen == IDM_SHUTDOWN) RequestShutDown(window);
             return TRUE;
         }

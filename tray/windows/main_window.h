@@ -11,6 +11,8 @@ constexpr UINT UM_LANGUAGE_CHANGED = 0xDD01;
 constexpr UINT UM_REFRESH_LIST = 0xDD02;
 constexpr UINT IDM_RESTORE = 0xFF00;
 constexpr UINT IDM_SHUTDOWN = 0xFF01;
+constexpr UINT IDM_EXPORT_CALENDAR = 0xFF02;
+constexpr UINT IDM_IMPORT_CALENDAR = 0xFF03;
 
 // Creates the main window hidden.
 void CreateMainWindow();

@@ -1,14 +1,18 @@
 #include "modal.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "display_scale.h"
 #include "show_message.h"
+#include "ui_text.h"
+#include "win32_text.h"
 
 namespace {
 
 int openModals = 0;                 // dialogs and message boxes now running
 std::vector<HWND> openDialogs;      // the dialogs among them, innermost last
+int openFileDialogs = 0;
 bool shutDownPending = false;
 bool shutDownBegun = false;
 HWND shutDownTarget = nullptr;
@@ -18,6 +22,17 @@ void ModalEnded() {
     // Shut down from the main message loop, after every flow around the modal window has
     // returned: posted, not sent.
     if (openModals == 0 && shutDownPending) PostMessageW(shutDownTarget, WM_DESTROY, 0, 0);
+}
+
+// The system's file dialog belongs to the system: it is found as a dialog window of this
+// thread, owned by the main window, that is none of ours, and cancelled like a click on Cancel.
+BOOL CALLBACK CancelFileDialog(HWND window, LPARAM) {
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    const bool ours = std::find(openDialogs.begin(), openDialogs.end(), window) != openDialogs.end();
+    if (!ours && GetWindow(window, GW_OWNER) == shutDownTarget && lstrcmpW(className, L"#32770") == 0)
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    return TRUE;
 }
 
 }  // namespace
@@ -46,6 +61,26 @@ int ShowMessageBox(const MessageBoxText& box) {
     return answer;
 }
 
+int ShowTextBox(const std::u16string& text, unsigned style) {
+    ++openModals;
+    const int answer = MessageBoxW(nullptr, Wide(text), Wide(Text(Txt::TrayTip)), style | MB_SETFOREGROUND);
+    ModalEnded();
+    return answer;
+}
+
+bool RunFileDialog(OPENFILENAMEW& dialog, bool save) {
+    if (shutDownPending) return false;
+    ++openModals;
+    ++openFileDialogs;
+    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    --openFileDialogs;
+    const bool useIt = chosen && !shutDownPending;
+    ModalEnded();
+    return useIt;
+}
+
+bool ModalWindowOpen() { return openModals > 0; }
+
 bool ShutDownPending() { return shutDownPending; }
 
 void RequestShutDown(HWND mainWindow) {
@@ -55,9 +90,11 @@ void RequestShutDown(HWND mainWindow) {
     }
     shutDownPending = true;
     shutDownTarget = mainWindow;
-    // A dialog ends when its loop next looks, the innermost first. Message boxes cannot be
-    // ended from outside; the shut-down waits for the user to answer them.
+    // A dialog ends when its loop next looks, the innermost first; a file dialog ends as if
+    // cancelled. Message boxes cannot be ended from outside; the shut-down waits for the
+    // user to answer them.
     for (HWND dialog : openDialogs) EndDialog(dialog, 0);
+    if (openFileDialogs > 0) EnumThreadWindows(GetCurrentThreadId(), CancelFileDialog, 0);
 }
 
 bool BeginShutDown() {
@@ -70,6 +107,7 @@ void ResetModalState() {
     shutDownBegun = false;
     openModals = 0;
     openDialogs.clear();
+    openFileDialogs = 0;
     shutDownPending = false;
     shutDownTarget = nullptr;
 }

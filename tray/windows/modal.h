@@ -4,6 +4,9 @@
 #pragma once
 
 #include <windows.h>
+#include <commdlg.h>
+
+#include <string>
 
 #include "messages.h"
 
@@ -14,6 +17,14 @@ INT_PTR RunModalDialog(int templateId, HWND owner, DLGPROC procedure, LPARAM par
 void NoteDialogOpened(HWND dialog);
 // The program's one way to show a message box: no owner, fixed English text.
 int ShowMessageBox(const MessageBoxText& box);
+
+// A box in the current language, titled with the program's name, without an owner.
+int ShowTextBox(const std::u16string& text, unsigned style);
+// Runs the system's Open or Save dialog; false when it was cancelled, failed, or a
+// shut-down chosen meanwhile ended it as if cancelled.
+bool RunFileDialog(OPENFILENAMEW& dialog, bool save);
+// True while any modal window of the program is open.
+bool ModalWindowOpen();
 
 // True once the user chose "Shut down" while a modal window was open; flows that open
 // windows or use the diary stop as soon as they see it.

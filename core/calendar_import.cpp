@@ -1,0 +1,836 @@
+#include "calendar_import.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+#include <tuple>
+
+namespace {
+
+constexpr int64_t kDaySeconds = 86400;
+// How far ahead a repeating event is followed for its next occurrence, and how many
+// periods of its rule are walked at most from its start.
+constexpr int64_t kHorizonDays = 3653;
+constexpr int64_t kMostPeriods = 400000;
+
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// One content line: NAME;PARAM=VALUE;...:VALUE, names and parameter names in capitals.
+struct ContentLine {
+    std::string name;
+    std::map<std::string, std::string> parameters;
+    std::string value;
+};
+
+bool ParseContentLine(const std::string& line, ContentLine& parsed) {
+    std::size_t at = 0;
+    while (at < line.size() && line[at] != ';' && line[at] != ':') ++at;
+    if (at == line.size() || at == 0) return false;
+    parsed.name = Upper(line.substr(0, at));
+    parsed.parameters.clear();
+    while (line[at] == ';') {
+        const std::size_t start = ++at;
+        bool quoted = false;
+        while (at < line.size() && (quoted || (line[at] != ';' && line[at] != ':'))) {
+            if (line[at] == '"') quoted = !quoted;
+            ++at;
+        }
+        if (at == line.size()) return false;
+        const std::string parameter = line.substr(start, at - start);
+        const std::size_t equals = parameter.find('=');
+        std::string value = equals == std::string::npos ? "" : parameter.substr(equals + 1);
+        value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
+        // vCard 2.1 writes bare types such as QUOTED-PRINTABLE.
+        if (equals == std::string::npos) parsed.parameters[Upper(parameter)] = "";
+        else parsed.parameters[Upper(parameter.substr(0, equals))] = value;
+    }
+    parsed.value = line.substr(at + 1);
+    return true;
+}
+
+bool HasParameterValue(const ContentLine& line, const std::string& name, const std::string& value) {
+    const auto found = line.parameters.find(name);
+    return found != line.parameters.end() && Upper(found->second) == value;
+}
+
+bool IsQuotedPrintable(const ContentLine& line) {
+    return HasParameterValue(line, "ENCODING", "QUOTED-PRINTABLE") || line.parameters.count("QUOTED-PRINTABLE") != 0;
+}
+
+// The text as UTF-8, whatever it came in: a byte-order mark of UTF-8 or UTF-16 decides.
+std::string AsUtf8(const std::string& bytes) {
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
+    if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0)
+        return Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, false);
+    if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0)
+        return Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, true);
+    return bytes;
+}
+
+// Physical lines into content lines: a line that starts with a space or tab continues the
+// one before; a quoted-printable value that ends in "=" continues on the next line.
+std::vector<std::string> LogicalLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t at = 0;
+    bool softBreak = false;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::size_t stop = end;
+        if (stop > at && text[stop - 1] == '\r') --stop;
+        const std::string physical = text.substr(at, stop - at);
+        at = end + 1;
+        if (softBreak && !lines.empty()) {
+            lines.back() += physical;
+        } else if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t') && !lines.empty()) {
+            lines.back().append(physical, 1, std::string::npos);
+        } else if (!physical.empty()) {
+            lines.push_back(physical);
+        } else {
+            continue;
+        }
+        const std::string& line = lines.back();
+        const std::size_t colon = line.find(':');
+        softBreak = !line.empty() && line.back() == '=' && colon != std::string::npos &&
+                    Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+        if (softBreak) lines.back().pop_back();
+    }
+    return lines;
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+}
+
+std::string DecodeQuotedPrintable(const std::string& value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '=' && i + 2 < value.size() + 0 && HexDigit(value[i + 1]) >= 0 && HexDigit(value[i + 2]) >= 0) {
+            out += static_cast<char>(HexDigit(value[i + 1]) * 16 + HexDigit(value[i + 2]));
+            i += 2;
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
+}
+
+// A vCard 2.1 value in the character set it names, as UTF-8.
+std::string ValueAsUtf8(const ContentLine& line) {
+    std::string value = IsQuotedPrintable(line) ? DecodeQuotedPrintable(line.value) : line.value;
+    const auto charset = line.parameters.find("CHARSET");
+    if (charset == line.parameters.end()) return value;
+    const std::string name = Upper(charset->second);
+    if (name == "WINDOWS-1250" || name == "CP1250") return Windows1250CodePage().ToUtf8(value);
+    if (name == "ISO-8859-1" || name == "WINDOWS-1252" || name == "CP1252" || name == "LATIN1") {
+        std::string out;
+        for (const char c : value) AppendUtf8(out, static_cast<unsigned char>(c));
+        return out;
+    }
+    return value;
+}
+
+std::string UnescapeText(const std::string& value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            out += next == 'n' || next == 'N' ? '\n' : next;
+        } else {
+            out += value[i];
+        }
+    }
+    return out;
+}
+
+// A note's text from UTF-8: line breaks as blanks, into the code page, cut at a character
+// boundary to what a note holds.
+std::string NoteTextFrom(const std::string& utf8, const CodePage& codePage, bool& altered) {
+    std::string flat;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const char32_t character = NextUtf8(utf8, at);
+        if (character == 0xFFFD) altered = true;
+        if (character == U'\r') continue;
+        if (character == 0 || character == U'\n' || character == U'\t') AppendUtf8(flat, U' ');
+        else AppendUtf8(flat, character);
+        // A character gives at least one byte: more than a note holds is cut anyway.
+        if (flat.size() > 4 * kNoteTextSize) break;
+    }
+    const std::size_t limit = kNoteTextSize - 1;
+    std::string ansi = codePage.FromUtf8(flat, altered);
+    while (ansi.size() > limit) {
+        altered = true;
+        std::size_t end = flat.size() - 1;
+        while (end > 0 && (static_cast<unsigned char>(flat[end]) & 0xC0) == 0x80) --end;
+        flat.resize(end);
+        bool ignored = false;
+        ansi = codePage.FromUtf8(flat, ignored);
+    }
+    while (!ansi.empty() && ansi.back() == ' ') ansi.pop_back();
+    return ansi;
+}
+
+bool ReadNumber(const std::string& text, std::size_t at, std::size_t digits, int64_t& number) {
+    if (text.size() < at + digits) return false;
+    number = 0;
+    for (std::size_t i = at; i < at + digits; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+        number = number * 10 + (text[i] - '0');
+    }
+    return true;
+}
+
+bool IsCalendarDate(int64_t year, int64_t month, int64_t day) {
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= MonthLength(month, year);
+}
+
+// A DATE or DATE-TIME value: its date as written, and the time of day in seconds (0 for a date).
+bool ParseDateTime(const std::string& value, Date& date, int64_t& secondsOfDay) {
+    int64_t year, month, day;
+    if (!ReadNumber(value, 0, 4, year) || !ReadNumber(value, 4, 2, month) || !ReadNumber(value, 6, 2, day))
+        return false;
+    if (!IsCalendarDate(year, month, day)) return false;
+    secondsOfDay = 0;
+    if (value.size() > 8) {
+        int64_t hour, minute, second;
+        if (value[8] != 'T' || !ReadNumber(value, 9, 2, hour) || !ReadNumber(value, 11, 2, minute) ||
+            !ReadNumber(value, 13, 2, second) || hour > 23 || minute > 59 || second > 60)
+            return false;
+        if (value.size() > 15 && value.substr(15) != "Z") return false;
+        secondsOfDay = hour * 3600 + minute * 60 + second;
+    }
+    date = {year, month, day};
+    return true;
+}
+
+// A DURATION value in seconds: [+-]P[nW][nD][T[nH][nM][nS]].
+bool ParseDuration(const std::string& value, int64_t& seconds) {
+    std::size_t at = 0;
+    int64_t sign = 1;
+    if (at < value.size() && (value[at] == '+' || value[at] == '-')) sign = value[at++] == '-' ? -1 : 1;
+    if (at >= value.size() || value[at++] != 'P') return false;
+    bool inTime = false, any = false;
+    seconds = 0;
+    while (at < value.size()) {
+        if (value[at] == 'T') {
+            inTime = true;
+            ++at;
+            continue;
+        }
+        int64_t number = 0;
+        std::size_t digits = 0;
+        while (at < value.size() && std::isdigit(static_cast<unsigned char>(value[at])) && digits < 9) {
+            number = number * 10 + (value[at++] - '0');
+            ++digits;
+        }
+        if (digits == 0 || at >= value.size()) return false;
+        const char unit = value[at++];
+        if (!inTime && unit == 'W') seconds += number * 7 * kDaySeconds;
+        else if (!inTime && unit == 'D') seconds += number * kDaySeconds;
+        else if (inTime && unit == 'H') seconds += number * 3600;
+        else if (inTime && unit == 'M') seconds += number * 60;
+        else if (inTime && unit == 'S') seconds += number;
+        else return false;
+        any = true;
+    }
+    seconds *= sign;
+    return any;
+}
+
+// The recurrence rules Tolvek follows: FREQ DAILY, WEEKLY, MONTHLY or YEARLY with
+// INTERVAL, COUNT, UNTIL, BYDAY, BYMONTHDAY, BYMONTH (and WKST).
+enum class Frequency { Daily, Weekly, Monthly, Yearly };
+
+struct WeekdayRule {
+    int ordinal;  // 0 every such weekday, else the n-th (negative: from the end)
+    int weekday;  // 0 Sunday .. 6 Saturday
+};
+
+struct Recurrence {
+    Frequency frequency = Frequency::Yearly;
+    int64_t interval = 1;
+    int64_t count = 0;          // 0: no COUNT
+    bool hasUntil = false;
+    int64_t untilDay = 0;       // day number
+    std::vector<int> months;    // BYMONTH
+    std::vector<int> monthDays; // BYMONTHDAY, negative from the end
+    std::vector<WeekdayRule> weekdays;
+    int weekStart = 1;          // Monday
+};
+
+bool ParseInteger(const std::string& text, int64_t& number, int64_t least, int64_t most) {
+    if (text.empty() || text.size() > 10) return false;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || parsed < least || parsed > most) return false;
+    number = parsed;
+    return true;
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) return parts;
+        start = end + 1;
+    }
+}
+
+int WeekdayNumber(const std::string& code) {
+    static const char* const kCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+    for (int i = 0; i < 7; ++i)
+        if (code == kCodes[i]) return i;
+    return -1;
+}
+
+bool ParseRecurrence(const std::string& value, Recurrence& rule) {
+    bool hasFrequency = false;
+    for (const std::string& part : Split(Upper(value), ';')) {
+        const std::size_t equals = part.find('=');
+        if (equals == std::string::npos) return false;
+        const std::string name = part.substr(0, equals);
+        const std::string text = part.substr(equals + 1);
+        int64_t number = 0;
+        if (name == "FREQ") {
+            hasFrequency = true;
+            if (text == "DAILY") rule.frequency = Frequency::Daily;
+            else if (text == "WEEKLY") rule.frequency = Frequency::Weekly;
+            else if (text == "MONTHLY") rule.frequency = Frequency::Monthly;
+            else if (text == "YEARLY") rule.frequency = Frequency::Yearly;
+            else return false;
+        } else if (name == "INTERVAL") {
+            if (!ParseInteger(text, rule.interval, 1, 10000)) return false;
+        } else if (name == "COUNT") {
+            if (!ParseInteger(text, rule.count, 1, 1000000000)) return false;
+        } else if (name == "UNTIL") {
+            Date until;
+            int64_t seconds = 0;
+            if (!ParseDateTime(text, until, seconds)) return false;
+            rule.hasUntil = true;
+            rule.untilDay = DaysFromCivil(until.year, until.month, until.day);
+        } else if (name == "BYMONTH") {
+            for (const std::string& month : Split(text, ','))
+                if (!ParseInteger(month, number, 1, 12)) return false;
+                else rule.months.push_back(static_cast<int>(number));
+        } else if (name == "BYMONTHDAY") {
+            for (const std::string& day : Split(text, ','))
+                if (!ParseInteger(day, number, -31, 31) || number == 0) return false;
+                else rule.monthDays.push_back(static_cast<int>(number));
+        } else if (name == "BYDAY") {
+            for (const std::string& day : Split(text, ',')) {
+                if (day.size() < 2) return false;
+                const int weekday = WeekdayNumber(day.substr(day.size() - 2));
+                int64_t ordinal = 0;
+                if (weekday < 0 || (day.size() > 2 && (!ParseInteger(day.substr(0, day.size() - 2), ordinal, -53, 53) ||
+                                                        ordinal == 0)))
+                    return false;
+                rule.weekdays.push_back({static_cast<int>(ordinal), weekday});
+            }
+        } else if (name == "WKST") {
+            rule.weekStart = WeekdayNumber(text);
+            if (rule.weekStart < 0) return false;
+        } else {
+            return false;  // BYSETPOS, BYWEEKNO, BYYEARDAY, BYHOUR and the like
+        }
+    }
+    if (!hasFrequency || (rule.count != 0 && rule.hasUntil)) return false;
+    // Ordinal weekdays belong to MONTHLY and YEARLY rules; days of the month not to WEEKLY.
+    const bool ordinals = std::any_of(rule.weekdays.begin(), rule.weekdays.end(),
+                                      [](const WeekdayRule& w) { return w.ordinal != 0; });
+    if (ordinals && (rule.frequency == Frequency::Daily || rule.frequency == Frequency::Weekly)) return false;
+    if (!rule.monthDays.empty() && rule.frequency == Frequency::Weekly) return false;
+    return true;
+}
+
+bool Contains(const std::vector<int>& values, int value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+int WeekdayOfDay(int64_t dayNumber) {
+    const int64_t weekday = (dayNumber + 4) % 7;  // 1970-01-01 was a Thursday
+    return static_cast<int>(weekday < 0 ? weekday + 7 : weekday);
+}
+
+// The days of a month or year (first..last) on the rule's weekdays; an ordinal picks the
+// n-th such day within the span.
+void AddWeekdays(const Recurrence& rule, int64_t first, int64_t last, std::vector<int64_t>& days) {
+    for (const WeekdayRule& wanted : rule.weekdays) {
+        const int64_t firstMatch = first + (wanted.weekday - WeekdayOfDay(first) + 7) % 7;
+        if (wanted.ordinal == 0) {
+            for (int64_t day = firstMatch; day <= last; day += 7) days.push_back(day);
+        } else if (wanted.ordinal > 0) {
+            const int64_t day = firstMatch + 7 * (wanted.ordinal - 1);
+            if (day <= last) days.push_back(day);
+        } else {
+            const int64_t lastMatch = last - (WeekdayOfDay(last) - wanted.weekday + 7) % 7;
+            const int64_t day = lastMatch + 7 * (wanted.ordinal + 1);
+            if (day >= first) days.push_back(day);
+        }
+    }
+}
+
+bool OnRuleWeekday(const Recurrence& rule, int64_t day) {
+    if (rule.weekdays.empty()) return true;
+    return std::any_of(rule.weekdays.begin(), rule.weekdays.end(),
+                       [&](const WeekdayRule& w) { return w.weekday == WeekdayOfDay(day); });
+}
+
+// The days one month contributes to a MONTHLY rule, or to a YEARLY one with BYMONTH.
+void AddMonthDays(const Recurrence& rule, int64_t year, int64_t month, int64_t startDay,
+                  std::vector<int64_t>& days) {
+    const int64_t length = MonthLength(month, year);
+    const int64_t first = DaysFromCivil(year, month, 1);
+    if (!rule.monthDays.empty()) {
+        for (int monthDay : rule.monthDays) {
+            const int64_t day = monthDay > 0 ? monthDay : length + 1 + monthDay;
+            if (day >= 1 && day <= length && OnRuleWeekday(rule, first + day - 1)) days.push_back(first + day - 1);
+        }
+    } else if (!rule.weekdays.empty()) {
+        AddWeekdays(rule, first, first + length - 1, days);
+    } else if (startDay <= length) {
+        days.push_back(first + startDay - 1);
+    }
+}
+
+// The candidate days of period `index` of the rule, counted from the start's period.
+std::vector<int64_t> PeriodDays(const Recurrence& rule, const Date& start, int64_t startDay, int64_t index) {
+    std::vector<int64_t> days;
+    switch (rule.frequency) {
+        case Frequency::Daily: {
+            const int64_t day = startDay + index * rule.interval;
+            const Date date = CivilFromDays(day);
+            const bool monthDayFits =
+                rule.monthDays.empty() ||
+                std::any_of(rule.monthDays.begin(), rule.monthDays.end(), [&](int monthDay) {
+                    return monthDay > 0 ? monthDay == date.day
+                                        : MonthLength(date.month, date.year) + 1 + monthDay == date.day;
+                });
+            if (monthDayFits && OnRuleWeekday(rule, day)) days.push_back(day);
+            break;
+        }
+        case Frequency::Weekly: {
+            const int64_t weekFirst = startDay - (WeekdayOfDay(startDay) - rule.weekStart + 7) % 7 + index * 7 * rule.interval;
+            for (int64_t day = weekFirst; day < weekFirst + 7; ++day) {
+                const bool wanted = rule.weekdays.empty() ? WeekdayOfDay(day) == WeekdayOfDay(startDay)
+                                                          : OnRuleWeekday(rule, day);
+                if (wanted) days.push_back(day);
+            }
+            break;
+        }
+        case Frequency::Monthly: {
+            const int64_t monthIndex = start.year * 12 + (start.month - 1) + index * rule.interval;
+            AddMonthDays(rule, monthIndex / 12, monthIndex % 12 + 1, start.day, days);
+            break;
+        }
+        case Frequency::Yearly: {
+            const int64_t year = start.year + index * rule.interval;
+            if (year > 9999) break;
+            if (rule.months.empty() && rule.monthDays.empty() && !rule.weekdays.empty()) {
+                AddWeekdays(rule, DaysFromCivil(year, 1, 1), DaysFromCivil(year, 12, 31), days);
+            } else if (rule.months.empty() && !rule.monthDays.empty()) {
+                for (int month = 1; month <= 12; ++month) AddMonthDays(rule, year, month, start.day, days);
+            } else {
+                const std::vector<int> months = rule.months.empty() ? std::vector<int>{static_cast<int>(start.month)}
+                                                                    : rule.months;
+                for (int month : months) AddMonthDays(rule, year, month, start.day, days);
+            }
+            break;
+        }
+    }
+    // BYMONTH limits the daily, weekly and monthly rules.
+    if (!rule.months.empty() && rule.frequency != Frequency::Yearly)
+        days.erase(std::remove_if(days.begin(), days.end(),
+                                  [&](int64_t day) { return !Contains(rule.months, static_cast<int>(CivilFromDays(day).month)); }),
+                   days.end());
+    std::sort(days.begin(), days.end());
+    days.erase(std::unique(days.begin(), days.end()), days.end());
+    return days;
+}
+
+// The first day of period `index`: no day of it, nor of any later period, comes before.
+int64_t PeriodFirstDay(const Recurrence& rule, const Date& start, int64_t startDay, int64_t index) {
+    switch (rule.frequency) {
+        case Frequency::Daily: return startDay + index * rule.interval;
+        case Frequency::Weekly: return startDay - 6 + index * 7 * rule.interval;
+        case Frequency::Monthly: {
+            const int64_t monthIndex = start.year * 12 + (start.month - 1) + index * rule.interval;
+            return DaysFromCivil(monthIndex / 12, monthIndex % 12 + 1, 1);
+        }
+        case Frequency::Yearly: break;
+    }
+    return DaysFromCivil(start.year + index * rule.interval, 1, 1);
+}
+
+enum class Occurrence { Found, Passed, Beyond };
+
+// The first occurrence on or after today, DTSTART being the first of all.
+Occurrence NextOccurrenceOf(const Recurrence& rule, const Date& start, int64_t today, int64_t& found) {
+    const int64_t startDay = DaysFromCivil(start.year, start.month, start.day);
+    int64_t instances = 1;
+    if (startDay >= today) {
+        found = startDay;
+        return Occurrence::Found;
+    }
+    for (int64_t index = 0; index < kMostPeriods; ++index) {
+        const std::vector<int64_t> days = PeriodDays(rule, start, startDay, index);
+        for (int64_t day : days) {
+            if (day <= startDay) continue;
+            if (rule.hasUntil && day > rule.untilDay) return Occurrence::Passed;
+            if (rule.count != 0 && ++instances > rule.count) return Occurrence::Passed;
+            if (day >= today) {
+                if (day > today + kHorizonDays) return Occurrence::Beyond;
+                found = day;
+                return Occurrence::Found;
+            }
+        }
+        const int64_t nextPeriod = PeriodFirstDay(rule, start, startDay, index + 1);
+        if (rule.hasUntil && nextPeriod > rule.untilDay) return Occurrence::Passed;
+        if (nextPeriod > today + kHorizonDays) return Occurrence::Beyond;
+    }
+    return Occurrence::Beyond;
+}
+
+struct EventFields {
+    bool hasStart = false;
+    Date start{0, 0, 0};
+    int64_t startSeconds = 0;
+    bool startIsDate = true;
+    bool hasEnd = false;
+    Date end{0, 0, 0};
+    int64_t endSeconds = 0;
+    bool malformed = false;
+    std::string rule;
+    bool hasRule = false;
+    std::string summary;
+    std::string storedDate, storedAdvance, storedPeriod, part;
+    bool kept = false;
+    bool hasTrigger = false;
+    ContentLine trigger;
+    int alarms = 0;
+};
+
+enum class EntryResult { Note, Passed, Unreadable, Ignored };
+
+bool ParseStoredDate(const std::string& value, Note& note) {
+    const std::vector<std::string> parts = Split(value, '-');
+    int64_t year, month, day;
+    if (parts.size() != 3 || !ParseInteger(parts[0], year, 0, 9999) || !ParseInteger(parts[1], month, 0, 12) ||
+        !ParseInteger(parts[2], day, 1, 31))
+        return false;
+    note.year = static_cast<int32_t>(year);
+    note.month = static_cast<int32_t>(month);
+    note.day = static_cast<int32_t>(day);
+    return true;
+}
+
+int64_t SecondsBetween(const Date& from, int64_t fromSeconds, const Date& to, int64_t toSeconds) {
+    return (DaysFromCivil(to.year, to.month, to.day) - DaysFromCivil(from.year, from.month, from.day)) * kDaySeconds +
+           toSeconds - fromSeconds;
+}
+
+// The advance the event's first alarm asks for, or false when it has none that is readable.
+bool AlarmAdvance(const EventFields& event, int32_t& advance) {
+    if (!event.hasTrigger) return false;
+    const ContentLine& trigger = event.trigger;
+    int64_t fromMidnight = 0;
+    if (HasParameterValue(trigger, "VALUE", "DATE-TIME")) {
+        Date at;
+        int64_t seconds = 0;
+        if (!ParseDateTime(trigger.value, at, seconds)) return false;
+        fromMidnight = SecondsBetween(event.start, 0, at, seconds);
+    } else {
+        int64_t offset = 0;
+        if (!ParseDuration(trigger.value, offset)) return false;
+        int64_t anchor = event.startSeconds;
+        if (HasParameterValue(trigger, "RELATED", "END")) {
+            if (event.hasEnd) anchor += SecondsBetween(event.start, event.startSeconds, event.end, event.endSeconds);
+            else if (event.startIsDate) anchor += kDaySeconds;
+        }
+        fromMidnight = anchor + offset;
+    }
+    advance = AdvanceForAlarm(fromMidnight);
+    return true;
+}
+
+EntryResult EventToNote(const EventFields& event, const Today& today, const Note& defaults,
+                        const CodePage& codePage, Note& note, bool& altered) {
+    if (!event.part.empty() && event.part != "1") return EntryResult::Ignored;  // the rest of a split note
+    if (event.malformed || !event.hasStart) return EntryResult::Unreadable;
+    note = Note();
+    note.period = defaults.period;
+    note.advance = defaults.advance;
+    int32_t alarmAdvance = 0;
+    if (AlarmAdvance(event, alarmAdvance)) note.advance = alarmAdvance;
+    int64_t number = 0;
+    if (!event.storedAdvance.empty() && ParseInteger(event.storedAdvance, number, INT32_MIN, INT32_MAX))
+        note.advance = static_cast<int32_t>(number);
+    if (!event.storedPeriod.empty() && ParseInteger(event.storedPeriod, number, INT32_MIN, INT32_MAX))
+        note.period = static_cast<int32_t>(number);
+    if (event.kept) note.obsoleteDeclined = 1;
+    SetNoteText(note, NoteTextFrom(UnescapeText(event.summary), codePage, altered));
+
+    if (!event.storedDate.empty() && ParseStoredDate(event.storedDate, note)) return EntryResult::Note;
+
+    const int64_t todayNumber = DaysFromCivil(today.year, today.month, today.day);
+    const Date& start = event.start;
+    if (!event.hasRule) {
+        if (DaysFromCivil(start.year, start.month, start.day) < todayNumber) return EntryResult::Passed;
+        note.year = static_cast<int32_t>(start.year);
+        note.month = static_cast<int32_t>(start.month);
+        note.day = static_cast<int32_t>(start.day);
+        return EntryResult::Note;
+    }
+    Recurrence rule;
+    if (!ParseRecurrence(event.rule, rule)) return EntryResult::Unreadable;
+    const bool endless = rule.interval == 1 && rule.count == 0 && !rule.hasUntil && rule.weekdays.empty();
+    const bool oneMonthDay = rule.monthDays.size() <= 1 && (rule.monthDays.empty() || rule.monthDays[0] > 0 ||
+                                                            rule.monthDays[0] == -1);
+    if (endless && oneMonthDay && rule.frequency == Frequency::Yearly && rule.months.size() <= 1) {
+        // Every year on one day: the year stays open.
+        note.month = rule.months.empty() ? static_cast<int32_t>(start.month) : rule.months[0];
+        const int64_t longest = note.month == 2 ? 29 : MonthLength(note.month, 2001);
+        const int64_t day = rule.monthDays.empty() ? start.day : rule.monthDays[0] > 0 ? rule.monthDays[0] : longest;
+        if (day > longest) return EntryResult::Unreadable;
+        note.day = static_cast<int32_t>(day);
+        return EntryResult::Note;
+    }
+    if (endless && oneMonthDay && rule.frequency == Frequency::Monthly && rule.months.empty()) {
+        // Every month on one day: month and year stay open.
+        note.day = static_cast<int32_t>(rule.monthDays.empty() ? start.day : rule.monthDays[0] > 0 ? rule.monthDays[0] : 31);
+        return EntryResult::Note;
+    }
+    int64_t next = 0;
+    switch (NextOccurrenceOf(rule, start, todayNumber, next)) {
+        case Occurrence::Passed: return EntryResult::Passed;
+        case Occurrence::Beyond: return EntryResult::Unreadable;
+        case Occurrence::Found: break;
+    }
+    const Date date = CivilFromDays(next);
+    note.year = static_cast<int32_t>(date.year);
+    note.month = static_cast<int32_t>(date.month);
+    note.day = static_cast<int32_t>(date.day);
+    return EntryResult::Note;
+}
+
+void TakeEventLine(const ContentLine& line, bool inAlarm, EventFields& event) {
+    if (inAlarm) {
+        if (line.name == "TRIGGER" && event.alarms == 1) {
+            event.hasTrigger = true;
+            event.trigger = line;
+        }
+        return;
+    }
+    if (line.name == "DTSTART" || line.name == "DTEND") {
+        Date date;
+        int64_t seconds = 0;
+        if (!ParseDateTime(line.value, date, seconds)) {
+            if (line.name == "DTSTART") event.malformed = true;
+            return;
+        }
+        if (line.name == "DTSTART") {
+            event.hasStart = true;
+            event.start = date;
+            event.startSeconds = seconds;
+            event.startIsDate = line.value.size() == 8;
+        } else {
+            event.hasEnd = true;
+            event.end = date;
+            event.endSeconds = seconds;
+        }
+    } else if (line.name == "RRULE") {
+        if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
+        event.hasRule = true;
+        event.rule = line.value;
+    } else if (line.name == "SUMMARY") {
+        event.summary = line.value;
+    } else if (line.name == "X-TOLVEK-DATE") {
+        event.storedDate = line.value;
+    } else if (line.name == "X-TOLVEK-ADVANCE") {
+        event.storedAdvance = line.value;
+    } else if (line.name == "X-TOLVEK-PERIOD") {
+        event.storedPeriod = line.value;
+    } else if (line.name == "X-TOLVEK-PART") {
+        event.part = line.value;
+    } else if (line.name == "X-TOLVEK-KEPT") {
+        event.kept = line.value == "1";
+    }
+}
+
+// A vCard date: YYYY-MM-DD, YYYYMMDD, --MMDD or --MM-DD, a time after it ignored.
+bool ParseCardDate(std::string value, int64_t& month, int64_t& day) {
+    const std::size_t time = value.find('T');
+    if (time != std::string::npos) value.resize(time);
+    value.erase(std::remove(value.begin(), value.end(), '-'), value.end());
+    // After the dashes go: YYYYMMDD, or MMDD for a date without a year.
+    int64_t year = 2000;
+    std::size_t at = 0;
+    if (value.size() == 8) {
+        if (!ReadNumber(value, 0, 4, year)) return false;
+        at = 4;
+    } else if (value.size() != 4) {
+        return false;
+    }
+    if (!ReadNumber(value, at, 2, month) || !ReadNumber(value, at + 2, 2, day)) return false;
+    return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= (month == 2 ? 29 : MonthLength(month, 2001));
+}
+
+struct CardFields {
+    std::string formattedName;
+    std::string structuredName;
+    std::vector<ContentLine> dates;
+};
+
+std::string CardName(const CardFields& card) {
+    if (!card.formattedName.empty()) return card.formattedName;
+    // N is Family;Given;Additional;Prefixes;Suffixes: shown as "Given Family".
+    const std::vector<std::string> parts = Split(card.structuredName, ';');
+    std::string name = parts.size() > 1 ? parts[1] : "";
+    if (!parts[0].empty()) name += (name.empty() ? "" : " ") + parts[0];
+    return name;
+}
+
+}  // namespace
+
+FileRead ReadCalendarBytes(FileSystem& files, const std::string& name, std::string& bytes) {
+    OpenFailure failure;
+    const std::unique_ptr<ReadableFile> file = files.OpenForReading(name, failure);
+    uint64_t size = 0;
+    if (!file || !file->Size(size)) return FileRead::Unreadable;
+    if (size > kLargestCalendarFile) return FileRead::TooLarge;
+    bytes.assign(static_cast<std::size_t>(size), '\0');
+    if (size != 0 && !file->ReadExactly(&bytes[0], bytes.size())) return FileRead::Unreadable;
+    return FileRead::Ok;
+}
+
+int32_t AdvanceForAlarm(int64_t secondsFromMidnight) {
+    // The day the reminder must be shown by; Tolvek shows it from that day's start.
+    const int64_t leadDays = secondsFromMidnight >= 0 ? 0 : (-secondsFromMidnight + kDaySeconds - 1) / kDaySeconds;
+    if (leadDays == 0) return 4;
+    if (leadDays <= 1) return 3;
+    if (leadDays <= 3) return 2;
+    if (leadDays <= 7) return 1;
+    return 0;
+}
+
+CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, const Note& defaults,
+                                const CodePage& codePage) {
+    CalendarImport result;
+    bool sawContainer = false, sawEntry = false;
+    std::vector<std::string> stack;  // open components, innermost last
+    EventFields event;
+    CardFields card;
+    auto take = [&](EntryResult entry, const Note& note, bool altered) {
+        switch (entry) {
+            case EntryResult::Note:
+                result.notes.push_back(note);
+                if (altered) ++result.altered;
+                break;
+            case EntryResult::Passed: ++result.passed; break;
+            case EntryResult::Unreadable: ++result.unreadable; break;
+            case EntryResult::Ignored: break;
+        }
+    };
+    for (const std::string& text : LogicalLines(AsUtf8(bytes))) {
+        ContentLine line;
+        if (!ParseContentLine(text, line)) {
+            if (!stack.empty() && stack.back() == "VEVENT") event.malformed = true;
+            continue;
+        }
+        if (line.name == "BEGIN") {
+            const std::string component = Upper(line.value);
+            if (component == "VCALENDAR" || component == "VCARD") sawContainer = true;
+            if (component == "VEVENT") event = EventFields();
+            if (component == "VCARD") card = CardFields();
+            if (component == "VALARM" && !stack.empty() && stack.back() == "VEVENT") ++event.alarms;
+            stack.push_back(component);
+            continue;
+        }
+        if (line.name == "END") {
+            const std::string component = Upper(line.value);
+            if (stack.empty() || stack.back() != component) {
+                // A component closed out of order: what it held cannot be trusted.
+                if (std::find(stack.begin(), stack.end(), "VEVENT") != stack.end()) event.malformed = true;
+                auto open = std::find(stack.rbegin(), stack.rend(), component);
+                if (open == stack.rend()) continue;
+                stack.erase(std::next(open).base(), stack.end());
+            } else {
+                stack.pop_back();
+            }
+            if (component == "VEVENT") {
+                sawEntry = true;
+                Note note;
+                bool altered = false;
+                const EntryResult entry = EventToNote(event, today, defaults, codePage, note, altered);
+                take(entry, note, altered);
+            } else if (component == "VCARD") {
+                for (const ContentLine& date : card.dates) {
+                    sawEntry = true;
+                    int64_t month = 0, day = 0;
+                    if (HasParameterValue(date, "VALUE", "TEXT") || !ParseCardDate(date.value, month, day)) {
+                        take(EntryResult::Unreadable, Note(), false);
+                        continue;
+                    }
+                    Note note;
+                    note.period = defaults.period;
+                    note.advance = defaults.advance;
+                    note.month = static_cast<int32_t>(month);
+                    note.day = static_cast<int32_t>(day);
+                    bool altered = false;
+                    SetNoteText(note, NoteTextFrom(UnescapeText(CardName(card)), codePage, altered));
+                    take(EntryResult::Note, note, altered);
+                }
+            }
+            continue;
+        }
+        if (stack.empty()) continue;
+        const std::string& component = stack.back();
+        if (component == "VEVENT" || (component == "VALARM" && stack.size() >= 2 && stack[stack.size() - 2] == "VEVENT")) {
+            TakeEventLine(line, component == "VALARM", event);
+        } else if (component == "VCARD") {
+            if (line.name == "FN") card.formattedName = ValueAsUtf8(line);
+            else if (line.name == "N") card.structuredName = ValueAsUtf8(line);
+            else if (line.name == "BDAY" || line.name == "ANNIVERSARY") card.dates.push_back(line);
+        }
+    }
+    if (!sawContainer) result.verdict = CalendarVerdict::NotACalendar;
+    else if (!sawEntry) result.verdict = CalendarVerdict::NothingInIt;
+    else result.verdict = CalendarVerdict::Read;
+    // Events outside any calendar are no calendar either: nothing of such a file is taken.
+    if (result.verdict != CalendarVerdict::Read) {
+        CalendarImport refused;
+        refused.verdict = result.verdict;
+        return refused;
+    }
+    return result;
+}
+
+uint32_t DropNotesAlreadyStored(const NoteStore& store, std::vector<Note>& notes) {
+    using Key = std::tuple<int32_t, int32_t, int32_t, std::string>;
+    std::map<Key, uint32_t> stored;
+    for (uint32_t i = 0; i < store.Count(); ++i) {
+        const Note& note = store.At(i);
+        ++stored[Key(note.year, note.month, note.day, NoteText(note))];
+    }
+    uint32_t dropped = 0;
+    std::vector<Note> kept;
+    kept.reserve(notes.size());
+    for (const Note& note : notes) {
+        const auto match = stored.find(Key(note.year, note.month, note.day, NoteText(note)));
+        if (match != stored.end() && match->second > 0) {
+            --match->second;
+            ++dropped;
+        } else {
+            kept.push_back(note);
+        }
+    }
+    notes.swap(kept);
+    return dropped;
+}
