@@ -192,9 +192,9 @@ int main(int argc, char** argv) {
     }
     if (command == "shutdown") {
         // The keys wait in the queue behind the right click; the menu's loop reads them.
+        // "Shut down" is the fourth item (Restore, Export, Import, Shut down; separators skipped).
         PostMessageW(main, kTrayCallback, 101, WM_RBUTTONDOWN);
-        PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
-        PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
+        for (int item = 0; item < 4; ++item) PostMessageW(main, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageW(main, WM_KEYDOWN, VK_RETURN, 0);
         return 0;
     }
