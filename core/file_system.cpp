@@ -1,8 +1,18 @@
 #include "file_system.h"
 
+#include <cctype>
+
 bool FileIsThere(FileSystem& files, const std::string& name) {
     OpenFailure failure;
     return files.OpenForReading(name, failure) != nullptr || !failure.notThere;
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
 }
 
 ReplacementFile::ReplacementFile(FileSystem& files, const std::string& name)

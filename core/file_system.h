@@ -52,6 +52,9 @@ public:
 // True when `name` is there, readable or not.
 bool FileIsThere(FileSystem& files, const std::string& name);
 
+// Whether two paths name one file as Windows matches names: without regard to case.
+bool SamePath(const std::string& a, const std::string& b);
+
 // The loop around a system read or write that may move fewer bytes than asked:
 // `movePart(offset, left)` moves some of the `left` bytes from `offset` on and gives how
 // many, or 0 when it cannot go on. Gives the number of bytes moved.

@@ -1,7 +1,8 @@
 #include "install_record.h"
 
-#include <cctype>
 #include <cstring>
+
+#include "file_system.h"
 
 const char kUninstallListPath[] = "software\\microsoft\\windows\\currentversion\\uninstall";
 const char kRecordKeyPath[] = "software\\microsoft\\windows\\currentversion\\uninstall\\tolvek";
@@ -174,21 +175,13 @@ std::string ReadString(Registry& registry, Hive hive, const char* path, const ch
     return std::string(buffer, end ? static_cast<std::size_t>(static_cast<const char*>(end) - buffer) : length);
 }
 
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 bool RetireUserAutostart(Registry& registry) {
     const std::string user = ReadString(registry, Hive::CurrentUser, kRunKeyPath, kAutostartValue);
     if (user.empty()) return false;
     // Paths are matched as the file system matches them, without regard to case.
-    if (!SameText(user, ReadString(registry, Hive::LocalMachine, kRunKeyPath, kAutostartValue))) return false;
+    if (!SamePath(user, ReadString(registry, Hive::LocalMachine, kRunKeyPath, kAutostartValue))) return false;
     return RemoveUserAutostart(registry) == kErrorSuccess;
 }
 

@@ -1,7 +1,5 @@
 #include "startup.h"
 
-#include <cctype>
-
 #include "date_rules.h"
 
 std::unique_ptr<NoteStore> noteStore;
@@ -16,15 +14,6 @@ bool FileThere(FileSystem& files, const std::string& path) { return FileIsThere(
 
 bool HoldsDiary(FileSystem& files, const std::string& folder) {
     return FileThere(files, InFolder(folder, kDataFileName)) || FileThere(files, InFolder(folder, kBackupFileName));
-}
-
-// Folder names as the file system matches them, without regard to case.
-bool SameFolder(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // Whether `folder`'s diary was written after `other`'s; false when either time is unknown.
@@ -94,7 +83,7 @@ bool EnterRecordedHome(StartupPlatform& platform, const std::string& recorded, s
     const DataDirectoryClaim claim = platform.ClaimDataDirectory();
     std::string userFolder;
     if (claim == DataDirectoryClaim::Ours ||
-        (platform.FindUserDataFolder(userFolder) && SameFolder(recorded, userFolder))) {
+        (platform.FindUserDataFolder(userFolder) && SamePath(recorded, userFolder))) {
         if (claim == DataDirectoryClaim::InUse) {
             platform.ShowMessage(kAlreadyRunning);  // this account's Tolvek in another session
             giveUp = true;
