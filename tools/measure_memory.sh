@@ -11,7 +11,7 @@ measure=$(realpath "$2")
 robot=$(realpath "$3")
 bare=$(realpath "$4")
 rounds=${5:-3}
-sizes=(0 1000 10000 100000)
+sizes=(${TOLVEK_MEASURE_SIZES:-0 1000 10000 100000})
 source "$(dirname "$0")/../scripts/wine-env.sh"
 trap wine_cleanup EXIT
 start_display

@@ -5,6 +5,7 @@
 
 #include "display_scale.h"
 #include "show_message.h"
+#include "system_dlls.h"
 #include "ui_text.h"
 #include "win32_text.h"
 
@@ -70,9 +71,17 @@ int ShowTextBox(const std::u16string& text, unsigned style) {
 
 bool RunFileDialog(OPENFILENAMEW& dialog, bool save) {
     if (shutDownPending) return false;
+    // The common dialogs' library is loaded at the first export or import, not at every
+    // start: it brings in several megabytes that a tray program rarely needs.
+    using FileDialog = BOOL(WINAPI*)(OPENFILENAMEW*);
+    const HMODULE library = LoadSystemLibrary("comdlg32.dll");
+    const auto run = library ? reinterpret_cast<FileDialog>(reinterpret_cast<void*>(
+                                   GetProcAddress(library, save ? "GetSaveFileNameW" : "GetOpenFileNameW")))
+                             : nullptr;
+    if (!run) return false;
     ++openModals;
     ++openFileDialogs;
-    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    const BOOL chosen = run(&dialog);
     --openFileDialogs;
     const bool useIt = chosen && !shutDownPending;
     ModalEnded();
