@@ -84,35 +84,63 @@ std::string AsUtf8(const std::string& bytes) {
 }
 
 // Physical lines into content lines: a line that starts with a space or tab continues the
-// one before; a quoted-printable value that ends in "=" continues on the next line.
-std::vector<std::string> LogicalLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    bool softBreak = false;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::size_t stop = end;
-        if (stop > at && text[stop - 1] == '\r') --stop;
-        const std::size_t start = at, length = stop - at;
-        at = end + 1;
-        if (softBreak && !lines.empty()) {
-            lines.back().append(text, start, length);
-        } else if (length != 0 && (text[start] == ' ' || text[start] == '\t') && !lines.empty()) {
-            lines.back().append(text, start + 1, length - 1);
-        } else if (length != 0) {
-            lines.emplace_back(text, start, length);
-        } else {
-            continue;
+// one before; a quoted-printable value that ends in "=" continues on the next line. Gives
+// the next content line from `at` in `line` (one buffer for the whole file), or false at
+// the end of the text.
+class LogicalLines {
+public:
+    explicit LogicalLines(const std::string& text) : text_(text) {}
+
+    bool Next(std::string& line) {
+        std::size_t start = 0, length = 0;
+        // Empty lines between content lines are skipped.
+        do {
+            if (!Physical(start, length)) return false;
+        } while (length == 0);
+        line.assign(text_, start, length);
+        bool softBreak = SoftBreak(line);
+        for (;;) {
+            const std::size_t mark = at_;
+            if (!Physical(start, length)) break;
+            if (softBreak) {
+                line.pop_back();
+                line.append(text_, start, length);
+            } else if (length != 0 && (text_[start] == ' ' || text_[start] == '\t')) {
+                line.append(text_, start + 1, length - 1);
+            } else if (length == 0) {
+                continue;  // an empty line does not end the content line before it
+            } else {
+                at_ = mark;  // the next content line starts here
+                break;
+            }
+            softBreak = SoftBreak(line);
         }
-        const std::string& line = lines.back();
-        const std::size_t colon = line.find(':');
-        softBreak = !line.empty() && line.back() == '=' && colon != std::string::npos &&
-                    Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
-        if (softBreak) lines.back().pop_back();
+        if (softBreak) line.pop_back();
+        return true;
     }
-    return lines;
-}
+
+private:
+    // The next physical line without its line end.
+    bool Physical(std::size_t& start, std::size_t& length) {
+        if (at_ >= text_.size()) return false;
+        std::size_t end = text_.find('\n', at_);
+        if (end == std::string::npos) end = text_.size();
+        std::size_t stop = end;
+        if (stop > at_ && text_[stop - 1] == '\r') --stop;
+        start = at_;
+        length = stop - at_;
+        at_ = end + 1;
+        return true;
+    }
+    static bool SoftBreak(const std::string& line) {
+        if (line.empty() || line.back() != '=') return false;
+        const std::size_t colon = line.find(':');
+        return colon != std::string::npos && Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    }
+
+    const std::string& text_;
+    std::size_t at_ = 0;
+};
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -751,7 +779,10 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
         }
     };
     ContentLine line;
-    for (const std::string& text : LogicalLines(AsUtf8(bytes))) {
+    const std::string utf8 = AsUtf8(bytes);
+    LogicalLines lines(utf8);
+    std::string text;
+    while (lines.Next(text)) {
         if (!ParseContentLine(text, line)) {
             if (!stack.empty() && stack.back() == "VEVENT"sv) event.malformed = true;
             continue;
