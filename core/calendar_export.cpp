@@ -7,11 +7,24 @@ namespace {
 
 constexpr std::size_t kLineOctets = 75;
 
+// `value` in decimal, padded with zeros after any sign to `width` characters, as printf's
+// "%0*lld" writes it: formatted by hand, since printf cost the export a third of its time.
+void AppendPadded(std::string& out, int64_t value, std::size_t width) {
+    const bool negative = value < 0;
+    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    const std::string digits = std::to_string(magnitude);
+    if (negative) out += '-';
+    const std::size_t used = digits.size() + (negative ? 1 : 0);
+    if (used < width) out.append(width - used, '0');
+    out += digits;
+}
+
 std::string DateValue(int64_t year, int64_t month, int64_t day) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04lld%02lld%02lld", static_cast<long long>(year),
-                  static_cast<long long>(month), static_cast<long long>(day));
-    return buffer;
+    std::string value;
+    AppendPadded(value, year, 4);
+    AppendPadded(value, month, 2);
+    AppendPadded(value, day, 2);
+    return value;
 }
 
 std::string DateValue(const Date& date) { return DateValue(date.year, date.month, date.day); }
@@ -108,9 +121,20 @@ public:
 };
 
 std::string StoredDate(const Note& note) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", note.year, note.month, note.day);
-    return buffer;
+    std::string value;
+    AppendPadded(value, note.year, 4);
+    value += '-';
+    AppendPadded(value, note.month, 2);
+    value += '-';
+    AppendPadded(value, note.day, 2);
+    return value;
+}
+
+// The note's fingerprint in 16 hexadecimal digits and its ordinal among identical notes.
+std::string UidStem(uint64_t fingerprint, uint32_t ordinal) {
+    std::string stem(16, '0');
+    for (std::size_t i = 16; i-- > 0; fingerprint >>= 4) stem[i] = "0123456789abcdef"[fingerprint & 0xF];
+    return stem + "-" + std::to_string(ordinal);
 }
 
 }  // namespace
@@ -194,12 +218,11 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
         }
         const uint64_t fingerprint = NoteFingerprint(note);
         const uint32_t ordinal = seen[fingerprint]++;
-        char uid[64];
-        std::snprintf(uid, sizeof uid, "%016llx-%u", static_cast<unsigned long long>(fingerprint), ordinal);
+        const std::string uid = UidStem(fingerprint, ordinal);
         const std::string text = EscapeCalendarText(codePage.ToUtf8(NoteText(note)));
         for (const EventShape& shape : ShapesOf(note, today)) {
             file.Line("BEGIN:VEVENT");
-            file.Line("UID:" + std::string(uid) + (shape.part == 2 ? "-february" : "") + "@tolvek.diary");
+            file.Line("UID:" + uid + (shape.part == 2 ? "-february" : "") + "@tolvek.diary");
             file.Line(std::string("DTSTAMP:") + stampText);
             file.Line("DTSTART;VALUE=DATE:" + DateValue(shape.start));
             file.Line("DTEND;VALUE=DATE:" + DateValue(NextDay(shape.start)));

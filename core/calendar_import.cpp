@@ -4,9 +4,13 @@
 #include <cctype>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 #include <tuple>
 
 namespace {
+
+// Names are compared as views: their lengths decide most comparisons at once.
+using namespace std::string_view_literals;
 
 constexpr int64_t kDaySeconds = 86400;
 // How far ahead a repeating event is followed for its next occurrence, and how many
@@ -14,8 +18,13 @@ constexpr int64_t kDaySeconds = 86400;
 constexpr int64_t kHorizonDays = 3653;
 constexpr int64_t kMostPeriods = 400000;
 
+void MakeUpper(std::string& text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+}
+
 std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    MakeUpper(text);
     return text;
 }
 
@@ -30,7 +39,10 @@ bool ParseContentLine(const std::string& line, ContentLine& parsed) {
     std::size_t at = 0;
     while (at < line.size() && line[at] != ';' && line[at] != ':') ++at;
     if (at == line.size() || at == 0) return false;
-    parsed.name = Upper(line.substr(0, at));
+    // Assigned in place: the caller keeps one ContentLine for the whole file, and its
+    // strings keep their room from line to line.
+    parsed.name.assign(line, 0, at);
+    MakeUpper(parsed.name);
     parsed.parameters.clear();
     while (line[at] == ';') {
         const std::size_t start = ++at;
@@ -48,7 +60,7 @@ bool ParseContentLine(const std::string& line, ContentLine& parsed) {
         if (equals == std::string::npos) parsed.parameters[Upper(parameter)] = "";
         else parsed.parameters[Upper(parameter.substr(0, equals))] = value;
     }
-    parsed.value = line.substr(at + 1);
+    parsed.value.assign(line, at + 1, std::string::npos);
     return true;
 }
 
@@ -72,35 +84,63 @@ std::string AsUtf8(const std::string& bytes) {
 }
 
 // Physical lines into content lines: a line that starts with a space or tab continues the
-// one before; a quoted-printable value that ends in "=" continues on the next line.
-std::vector<std::string> LogicalLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t at = 0;
-    bool softBreak = false;
-    while (at < text.size()) {
-        std::size_t end = text.find('\n', at);
-        if (end == std::string::npos) end = text.size();
-        std::size_t stop = end;
-        if (stop > at && text[stop - 1] == '\r') --stop;
-        const std::string physical = text.substr(at, stop - at);
-        at = end + 1;
-        if (softBreak && !lines.empty()) {
-            lines.back() += physical;
-        } else if (!physical.empty() && (physical[0] == ' ' || physical[0] == '\t') && !lines.empty()) {
-            lines.back().append(physical, 1, std::string::npos);
-        } else if (!physical.empty()) {
-            lines.push_back(physical);
-        } else {
-            continue;
+// one before; a quoted-printable value that ends in "=" continues on the next line. Gives
+// the next content line from `at` in `line` (one buffer for the whole file), or false at
+// the end of the text.
+class LogicalLines {
+public:
+    explicit LogicalLines(const std::string& text) : text_(text) {}
+
+    bool Next(std::string& line) {
+        std::size_t start = 0, length = 0;
+        // Empty lines between content lines are skipped.
+        do {
+            if (!Physical(start, length)) return false;
+        } while (length == 0);
+        line.assign(text_, start, length);
+        bool softBreak = SoftBreak(line);
+        for (;;) {
+            const std::size_t mark = at_;
+            if (!Physical(start, length)) break;
+            if (softBreak) {
+                line.pop_back();
+                line.append(text_, start, length);
+            } else if (length != 0 && (text_[start] == ' ' || text_[start] == '\t')) {
+                line.append(text_, start + 1, length - 1);
+            } else if (length == 0) {
+                continue;  // an empty line does not end the content line before it
+            } else {
+                at_ = mark;  // the next content line starts here
+                break;
+            }
+            softBreak = SoftBreak(line);
         }
-        const std::string& line = lines.back();
-        const std::size_t colon = line.find(':');
-        softBreak = !line.empty() && line.back() == '=' && colon != std::string::npos &&
-                    Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
-        if (softBreak) lines.back().pop_back();
+        if (softBreak) line.pop_back();
+        return true;
     }
-    return lines;
-}
+
+private:
+    // The next physical line without its line end.
+    bool Physical(std::size_t& start, std::size_t& length) {
+        if (at_ >= text_.size()) return false;
+        std::size_t end = text_.find('\n', at_);
+        if (end == std::string::npos) end = text_.size();
+        std::size_t stop = end;
+        if (stop > at_ && text_[stop - 1] == '\r') --stop;
+        start = at_;
+        length = stop - at_;
+        at_ = end + 1;
+        return true;
+    }
+    static bool SoftBreak(const std::string& line) {
+        if (line.empty() || line.back() != '=') return false;
+        const std::size_t colon = line.find(':');
+        return colon != std::string::npos && Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    }
+
+    const std::string& text_;
+    std::size_t at_ = 0;
+};
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -127,8 +167,8 @@ std::string ValueAsUtf8(const ContentLine& line) {
     const auto charset = line.parameters.find("CHARSET");
     if (charset == line.parameters.end()) return value;
     const std::string name = Upper(charset->second);
-    if (name == "WINDOWS-1250" || name == "CP1250") return Windows1250CodePage().ToUtf8(value);
-    if (name == "ISO-8859-1" || name == "WINDOWS-1252" || name == "CP1252" || name == "LATIN1") {
+    if (name == "WINDOWS-1250"sv || name == "CP1250"sv) return Windows1250CodePage().ToUtf8(value);
+    if (name == "ISO-8859-1"sv || name == "WINDOWS-1252"sv || name == "CP1252"sv || name == "LATIN1"sv) {
         std::string out;
         for (const char c : value) AppendUtf8(out, static_cast<unsigned char>(c));
         return out;
@@ -202,7 +242,7 @@ bool ParseDateTime(const std::string& value, Date& date, int64_t& secondsOfDay) 
         if (value[8] != 'T' || !ReadNumber(value, 9, 2, hour) || !ReadNumber(value, 11, 2, minute) ||
             !ReadNumber(value, 13, 2, second) || hour > 23 || minute > 59 || second > 60)
             return false;
-        if (value.size() > 15 && value.substr(15) != "Z") return false;
+        if (value.size() > 15 && value.substr(15) != "Z"sv) return false;
         secondsOfDay = hour * 3600 + minute * 60 + second;
     }
     date = {year, month, day};
@@ -299,32 +339,32 @@ bool ParseRecurrence(const std::string& value, Recurrence& rule) {
         const std::string name = part.substr(0, equals);
         const std::string text = part.substr(equals + 1);
         int64_t number = 0;
-        if (name == "FREQ") {
+        if (name == "FREQ"sv) {
             hasFrequency = true;
-            if (text == "DAILY") rule.frequency = Frequency::Daily;
-            else if (text == "WEEKLY") rule.frequency = Frequency::Weekly;
-            else if (text == "MONTHLY") rule.frequency = Frequency::Monthly;
-            else if (text == "YEARLY") rule.frequency = Frequency::Yearly;
+            if (text == "DAILY"sv) rule.frequency = Frequency::Daily;
+            else if (text == "WEEKLY"sv) rule.frequency = Frequency::Weekly;
+            else if (text == "MONTHLY"sv) rule.frequency = Frequency::Monthly;
+            else if (text == "YEARLY"sv) rule.frequency = Frequency::Yearly;
             else return false;
-        } else if (name == "INTERVAL") {
+        } else if (name == "INTERVAL"sv) {
             if (!ParseInteger(text, rule.interval, 1, 10000)) return false;
-        } else if (name == "COUNT") {
+        } else if (name == "COUNT"sv) {
             if (!ParseInteger(text, rule.count, 1, 1000000000)) return false;
-        } else if (name == "UNTIL") {
+        } else if (name == "UNTIL"sv) {
             Date until;
             int64_t seconds = 0;
             if (!ParseDateTime(text, until, seconds)) return false;
             rule.hasUntil = true;
             rule.untilDay = DaysFromCivil(until.year, until.month, until.day);
-        } else if (name == "BYMONTH") {
+        } else if (name == "BYMONTH"sv) {
             for (const std::string& month : Split(text, ','))
                 if (!ParseInteger(month, number, 1, 12)) return false;
                 else rule.months.push_back(static_cast<int>(number));
-        } else if (name == "BYMONTHDAY") {
+        } else if (name == "BYMONTHDAY"sv) {
             for (const std::string& day : Split(text, ','))
                 if (!ParseInteger(day, number, -31, 31) || number == 0) return false;
                 else rule.monthDays.push_back(static_cast<int>(number));
-        } else if (name == "BYDAY") {
+        } else if (name == "BYDAY"sv) {
             for (const std::string& day : Split(text, ',')) {
                 if (day.size() < 2) return false;
                 const int weekday = WeekdayNumber(day.substr(day.size() - 2));
@@ -334,7 +374,7 @@ bool ParseRecurrence(const std::string& value, Recurrence& rule) {
                     return false;
                 rule.weekdays.push_back({static_cast<int>(ordinal), weekday});
             }
-        } else if (name == "WKST") {
+        } else if (name == "WKST"sv) {
             rule.weekStart = WeekdayNumber(text);
             if (rule.weekStart < 0) return false;
         } else {
@@ -562,7 +602,7 @@ bool AlarmAdvance(const EventFields& event, int32_t& advance) {
 
 EntryResult EventToNote(const EventFields& event, const Today& today, const Note& defaults,
                         const CodePage& codePage, Note& note, bool& altered) {
-    if (!event.part.empty() && event.part != "1") return EntryResult::Ignored;  // the rest of a split note
+    if (!event.part.empty() && event.part != "1"sv) return EntryResult::Ignored;  // the rest of a split note
     if (event.malformed || !event.hasStart) return EntryResult::Unreadable;
     note = Note();
     note.period = defaults.period;
@@ -622,20 +662,20 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
 
 void TakeEventLine(const ContentLine& line, bool inAlarm, EventFields& event) {
     if (inAlarm) {
-        if (line.name == "TRIGGER" && event.alarms == 1) {
+        if (line.name == "TRIGGER"sv && event.alarms == 1) {
             event.hasTrigger = true;
             event.trigger = line;
         }
         return;
     }
-    if (line.name == "DTSTART" || line.name == "DTEND") {
+    if (line.name == "DTSTART"sv || line.name == "DTEND"sv) {
         Date date;
         int64_t seconds = 0;
         if (!ParseDateTime(line.value, date, seconds)) {
-            if (line.name == "DTSTART") event.malformed = true;
+            if (line.name == "DTSTART"sv) event.malformed = true;
             return;
         }
-        if (line.name == "DTSTART") {
+        if (line.name == "DTSTART"sv) {
             event.hasStart = true;
             event.start = date;
             event.startSeconds = seconds;
@@ -645,22 +685,22 @@ void TakeEventLine(const ContentLine& line, bool inAlarm, EventFields& event) {
             event.end = date;
             event.endSeconds = seconds;
         }
-    } else if (line.name == "RRULE") {
+    } else if (line.name == "RRULE"sv) {
         if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
         event.hasRule = true;
         event.rule = line.value;
-    } else if (line.name == "SUMMARY") {
+    } else if (line.name == "SUMMARY"sv) {
         event.summary = line.value;
-    } else if (line.name == "X-TOLVEK-DATE") {
+    } else if (line.name == "X-TOLVEK-DATE"sv) {
         event.storedDate = line.value;
-    } else if (line.name == "X-TOLVEK-ADVANCE") {
+    } else if (line.name == "X-TOLVEK-ADVANCE"sv) {
         event.storedAdvance = line.value;
-    } else if (line.name == "X-TOLVEK-PERIOD") {
+    } else if (line.name == "X-TOLVEK-PERIOD"sv) {
         event.storedPeriod = line.value;
-    } else if (line.name == "X-TOLVEK-PART") {
+    } else if (line.name == "X-TOLVEK-PART"sv) {
         event.part = line.value;
-    } else if (line.name == "X-TOLVEK-KEPT") {
-        event.kept = line.value == "1";
+    } else if (line.name == "X-TOLVEK-KEPT"sv) {
+        event.kept = line.value == "1"sv;
     }
 }
 
@@ -738,22 +778,25 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
             case EntryResult::Ignored: break;
         }
     };
-    for (const std::string& text : LogicalLines(AsUtf8(bytes))) {
-        ContentLine line;
+    ContentLine line;
+    const std::string utf8 = AsUtf8(bytes);
+    LogicalLines lines(utf8);
+    std::string text;
+    while (lines.Next(text)) {
         if (!ParseContentLine(text, line)) {
-            if (!stack.empty() && stack.back() == "VEVENT") event.malformed = true;
+            if (!stack.empty() && stack.back() == "VEVENT"sv) event.malformed = true;
             continue;
         }
-        if (line.name == "BEGIN") {
+        if (line.name == "BEGIN"sv) {
             const std::string component = Upper(line.value);
-            if (component == "VCALENDAR" || component == "VCARD") sawContainer = true;
-            if (component == "VEVENT") event = EventFields();
-            if (component == "VCARD") card = CardFields();
-            if (component == "VALARM" && !stack.empty() && stack.back() == "VEVENT") ++event.alarms;
+            if (component == "VCALENDAR"sv || component == "VCARD"sv) sawContainer = true;
+            if (component == "VEVENT"sv) event = EventFields();
+            if (component == "VCARD"sv) card = CardFields();
+            if (component == "VALARM"sv && !stack.empty() && stack.back() == "VEVENT"sv) ++event.alarms;
             stack.push_back(component);
             continue;
         }
-        if (line.name == "END") {
+        if (line.name == "END"sv) {
             const std::string component = Upper(line.value);
             if (stack.empty() || stack.back() != component) {
                 // A component closed out of order: what it held cannot be trusted.
@@ -764,13 +807,13 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
             } else {
                 stack.pop_back();
             }
-            if (component == "VEVENT") {
+            if (component == "VEVENT"sv) {
                 sawEntry = true;
                 Note note;
                 bool altered = false;
                 const EntryResult entry = EventToNote(event, today, defaults, codePage, note, altered);
                 take(entry, note, altered);
-            } else if (component == "VCARD") {
+            } else if (component == "VCARD"sv) {
                 for (const ContentLine& date : card.dates) {
                     sawEntry = true;
                     int64_t month = 0, day = 0;
@@ -792,12 +835,12 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
         }
         if (stack.empty()) continue;
         const std::string& component = stack.back();
-        if (component == "VEVENT" || (component == "VALARM" && stack.size() >= 2 && stack[stack.size() - 2] == "VEVENT")) {
-            TakeEventLine(line, component == "VALARM", event);
-        } else if (component == "VCARD") {
-            if (line.name == "FN") card.formattedName = ValueAsUtf8(line);
-            else if (line.name == "N") card.structuredName = ValueAsUtf8(line);
-            else if (line.name == "BDAY" || line.name == "ANNIVERSARY") card.dates.push_back(line);
+        if (component == "VEVENT"sv || (component == "VALARM"sv && stack.size() >= 2 && stack[stack.size() - 2] == "VEVENT"sv)) {
+            TakeEventLine(line, component == "VALARM"sv, event);
+        } else if (component == "VCARD"sv) {
+            if (line.name == "FN"sv) card.formattedName = ValueAsUtf8(line);
+            else if (line.name == "N"sv) card.structuredName = ValueAsUtf8(line);
+            else if (line.name == "BDAY"sv || line.name == "ANNIVERSARY"sv) card.dates.push_back(line);
         }
     }
     if (!sawContainer) result.verdict = CalendarVerdict::NotACalendar;

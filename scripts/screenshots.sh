@@ -12,7 +12,7 @@ output=$(realpath -m "${1:-docs/screenshots}")
 
 # The scenes of tools/showcase.cpp: the windows it pictures in every language, and
 # the fixed English message boxes it pictures in the English run only.
-per_language=(main editor confirm reminder obsolete about)
+per_language=(main editor confirm reminder obsolete about menu import)
 english_only=(box-already-running box-not-installed box-no-data-file box-cannot-create box-corrupt box-save-failed)
 
 # The scales pictured besides 100 %, and their languages (0 English, 1 Czech).
@@ -148,7 +148,7 @@ for name in names:
         glyphs = glyph_pixels(width, height, rows)
         if width < 100 or height < 50:
             problem = f"only {width}x{height} pixels"
-        elif colours <= 4:
+        elif colours <= 2:  # a menu has 3: its face, its text and its lines
             problem = f"only {colours} colours"
         elif glyphs < 60:
             problem = f"no text to be seen ({glyphs} glyph pixels)"

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "calendar_texts.h"
 #include "data_file.h"
 #include "date_rules.h"
 #include "install_record.h"
@@ -64,8 +65,10 @@ struct Scene {
     const char* name;
     bool perLanguage;  // false: fixed English text, pictured in the English run only
     std::function<void()> open;
-    int closeButton;
+    int closeButton;  // kTrayMenu: the scene pictures the tray menu, closed with Escape
 };
+
+constexpr int kTrayMenu = -1;
 
 std::string notInstalledText;  // NotInstalledMessage's text lives here
 
@@ -87,6 +90,18 @@ const std::vector<Scene> kScenes = {
     {"reminder", true, [] { ShowReminder(noteStore->IdAt(kSelectedRow)); }, IDC_ACCEPT},
     {"obsolete", true, [] { AskRemoveObsolete(PassedNote()); }, IDC_CANCEL},
     {"about", true, [] { Click(IDC_INFO); }, IDC_ACCEPT},
+    {"menu", true, [] { SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN); }, kTrayMenu},
+    // The question as an address book with some birthdays already in the diary asks it.
+    {"import", true,
+     [] {
+         ImportCounts counts;
+         counts.notes = 12;
+         counts.alreadyStored = 3;
+         counts.passed = 1;
+         counts.altered = 2;
+         ShowTextBox(ImportQuestionText(counts, u"C:\\Users\\Jana\\Documents\\Contacts.vcf"), MB_YESNO | MB_ICONQUESTION);
+     },
+     IDNO},
     {"box-already-running", false, [] { ShowMessageBox(kAlreadyRunning); }, IDOK},
     {"box-not-installed", false, [] { ShowMessageBox(NotInstalledMessage(kErrorFileNotFound, notInstalledText)); },
      IDOK},
@@ -189,22 +204,32 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
     return copied && file.good();
 }
 
-bool IsDialog(HWND window) {
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    return std::wstring(name) == L"#32770";
+// Dialogs and message boxes are of one class, popup menus of another.
+const wchar_t* const kDialogClass = L"#32770";
+const wchar_t* const kMenuClass = L"#32768";
+
+struct Search {
+    const wchar_t* windowClass;
+    std::vector<HWND> found;
+};
+
+// The dialog, message box or menu a scene opened: the one visible window of that class on
+// this thread besides the main window.
+HWND OpenedWindow(const wchar_t* windowClass) {
+    Search search{windowClass, {}};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM parameter) {
+        auto* search = reinterpret_cast<Search*>(parameter);
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (window != tray.mainWindow && IsWindowVisible(window) && std::wstring(name) == search->windowClass)
+            search->found.push_back(window);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found.size() == 1 ? search.found[0] : nullptr;
 }
 
-// The dialog or message box a scene opened: the one visible dialog window of this
-// thread besides the main window.
-HWND OpenedWindow() {
-    std::vector<HWND> found;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM list) {
-        if (window != tray.mainWindow && IsWindowVisible(window) && IsDialog(window))
-            reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
-    return found.size() == 1 ? found[0] : nullptr;
+HWND OpenedWindow(const Scene& scene) {
+    return OpenedWindow(scene.closeButton == kTrayMenu ? kMenuClass : kDialogClass);
 }
 
 std::string TitleOf(HWND window) {
@@ -247,7 +272,7 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
             opening = false;
             return;
         case Phase::Picture: {
-            const HWND window = scene.closeButton ? OpenedWindow() : tray.mainWindow;
+            const HWND window = scene.closeButton ? OpenedWindow(scene) : tray.mainWindow;
             const bool shown = window && IsWindowVisible(window);
             ++ticks;
             if (!shown && ticks > kAppearTicks) {
@@ -262,14 +287,16 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
             } else {
                 std::fprintf(stderr, "showcase: %s: the picture could not be saved\n", path.c_str());
             }
-            if (scene.closeButton)
+            if (scene.closeButton == kTrayMenu)
+                PostMessageW(tray.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+            else if (scene.closeButton)
                 PostMessageW(window, WM_COMMAND, MAKEWPARAM(scene.closeButton, BN_CLICKED),
                              reinterpret_cast<LPARAM>(GetDlgItem(window, scene.closeButton)));
             phase = Phase::Close;
             return;
         }
         case Phase::Close:
-            if (scene.closeButton && OpenedWindow()) return;
+            if (scene.closeButton && OpenedWindow(scene)) return;
             ++current;
             phase = Phase::Open;
             return;

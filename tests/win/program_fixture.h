@@ -97,6 +97,22 @@ inline void ChooseFromTrayMenu(UINT command) {
     SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
 }
 
+// Opens the real tray menu and gives the states of "Export to calendar..." and "Import from
+// calendar..." as they are while it is up (MF_GRAYED or MF_ENABLED), then closes it.
+inline std::vector<UINT> menuStates;
+inline void CALLBACK ReadMenuStates(HWND, UINT, UINT_PTR, DWORD) {
+    KillTimer(nullptr, menuTimer);
+    for (UINT command : {IDM_EXPORT_CALENDAR, IDM_IMPORT_CALENDAR})
+        menuStates.push_back(GetMenuState(TrayMenu(), command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+    PostMessageW(tray.mainWindow, WM_KEYDOWN, VK_ESCAPE, 0);
+}
+inline std::vector<UINT> CalendarItemStates() {
+    menuStates.clear();
+    menuTimer = SetTimer(nullptr, 0, 50, ReadMenuStates);
+    SendMessageW(tray.mainWindow, UM_TRAY_CALLBACK, 101, WM_RBUTTONDOWN);
+    return menuStates;
+}
+
 // A rich-edit control's text as Unicode (reading it the plain way would give the ANSI
 // code page's version of it).
 inline std::wstring RichText(HWND control) {

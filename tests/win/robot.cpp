@@ -21,6 +21,7 @@ void Robot::Reset() {
     opened_.clear();
     known_.clear();
     created_.clear();
+    stepRunning_ = false;
 }
 
 LRESULT CALLBACK Robot::CbtHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -58,10 +59,14 @@ bool Robot::AnyOpen() const {
 
 void CALLBACK Robot::StepTimer(HWND, UINT, UINT_PTR, DWORD) {
     // A step is the user's next action: it waits until the windows answered so far are gone.
-    if (!current_ || current_->steps_.empty() || current_->AnyOpen()) return;
+    // A step that opens a menu or a modal window runs inside it until it returns: the loop
+    // there runs this timer too, and the next step must not start inside it.
+    if (!current_ || current_->stepRunning_ || current_->steps_.empty() || current_->AnyOpen()) return;
     std::function<void()> step = std::move(current_->steps_.front());
     current_->steps_.pop_front();
+    current_->stepRunning_ = true;
     step();
+    if (current_) current_->stepRunning_ = false;
 }
 
 bool Robot::PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {

@@ -23,8 +23,8 @@ public:
 
     // Answers the next dialog or message box that opens, in order.
     void ThenAnswer(Answer answer) { answers_.push_back(std::move(answer)); }
-    // Runs the steps one by one from a thread timer, once a message loop is running and no
-    // window the robot noticed is still open.
+    // Runs the steps one by one from a thread timer, once a message loop is running, no
+    // window the robot noticed is still open and the step before has returned.
     void ThenDo(std::function<void()> step) { steps_.push_back(std::move(step)); }
     void StartSteps(UINT intervalMs = 30);
 
@@ -58,6 +58,7 @@ private:
     UINT_PTR timer_ = 0;
     std::deque<Answer> answers_;
     std::deque<std::function<void()>> steps_;
+    bool stepRunning_ = false;
     std::vector<Seen> opened_;
     std::vector<HWND> known_;
     std::vector<HWND> created_;
