@@ -14,9 +14,6 @@ protected:
         TrayProgramTest::SetUp();
         SetToday(2004, 6, 15);
     }
-    void PutNotes(const std::vector<Note>& notes, int32_t language = 0) {
-        WriteFileBytes(directory + "\\tolvek.dat", NotesFile(notes, language));
-    }
     std::string WideFile(const std::wstring& path) const {
         const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) return "(missing)";

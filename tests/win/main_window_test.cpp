@@ -10,10 +10,6 @@ protected:
         TrayProgramTest::SetUp();
         SetToday(2004, 6, 15);
     }
-    void PutNotes(const std::vector<Note>& notes, int32_t language = 0) {
-        WriteFileBytes(directory + "\\tolvek.dat", NotesFile(notes, language));
-    }
-    std::vector<Note> SavedNotes() const { return NotesOf(File("tolvek.dat")); }
     void Press(int control) { SendMessageW(tray.mainWindow, WM_COMMAND, MAKEWPARAM(control, BN_CLICKED), 0); }
 };
 

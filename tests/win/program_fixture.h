@@ -249,6 +249,10 @@ protected:
         isStartupPass = 1;
     }
     std::string File(const char* name) const { return ReadFileBytes(directory + "\\" + name); }
+    void PutNotes(const std::vector<Note>& notes, int32_t language = 0) {
+        WriteFileBytes(directory + "\\tolvek.dat", NotesFile(notes, language));
+    }
+    std::vector<Note> SavedNotes() const { return NotesOf(File("tolvek.dat")); }
 
     // Runs the whole program; the robot's steps drive it once its message loop runs. A
     // program that never ends its loop is stopped after a while and fails the test.

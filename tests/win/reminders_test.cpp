@@ -8,10 +8,6 @@ namespace {
 
 class ReminderTest : public TrayProgramTest {
 protected:
-    void PutNotes(const std::vector<Note>& notes, int32_t language = 0) {
-        WriteFileBytes(directory + "\\tolvek.dat", NotesFile(notes, language));
-    }
-    std::vector<Note> SavedNotes() const { return NotesOf(File("tolvek.dat")); }
     // Thanks in every reminder window from now on, until the test says otherwise.
     void AnswerThanks(int windows) {
         for (int i = 0; i < windows; ++i) robot.ThenAnswer([](HWND window) { Robot::Press(window, IDC_ACCEPT); });

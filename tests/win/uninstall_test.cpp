@@ -125,6 +125,12 @@ protected:
         EXPECT_EQ(0u, robot.UnusedAnswers()) << "a box that was expected never opened";
         return exitCode;
     }
+    // Forgets what an earlier run of this test saw, for the next run.
+    void ResetRun() {
+        robot.Reset();
+        icons.clear();
+        owners.clear();
+    }
     void AnswerBox(int button) {
         robot.ThenAnswer([this, button](HWND box) {
             icons.push_back(IconOf(box));
@@ -154,9 +160,7 @@ protected:
     }
     // Runs the uninstaller with OK in both of its boxes and checks that it succeeded.
     void ExpectSuccessfulRun() {
-        robot.Reset();
-        icons.clear();
-        owners.clear();
+        ResetRun();
         AnswerBox(IDOK);
         AnswerBox(IDOK);
         EXPECT_EQ(0, Run());
@@ -190,9 +194,7 @@ TEST_F(UninstallTest, RemovesProgramRecordAndAutostartAndKeepsUninstallerAndData
     EXPECT_FALSE(ShortcutExists());
 
     // Nothing is installed any more.
-    robot.Reset();
-    icons.clear();
-    owners.clear();
+    ResetRun();
     AnswerBox(IDOK);
     EXPECT_EQ(0, Run());
     ASSERT_EQ(1u, robot.Opened().size());
@@ -212,9 +214,7 @@ TEST_F(UninstallTest, RunningTrayProgramStopsItUntilShutDown) {
     for (const char* name : {"TolvekDiaryMutex", "Global\\TolvekDiaryRunning"}) {
         SCOPED_TRACE(name);
         const HANDLE running = CreateMutexA(nullptr, TRUE, name);
-        robot.Reset();
-        icons.clear();
-        owners.clear();
+        ResetRun();
         AnswerBox(IDOK);
         AnswerBox(IDOK);
         EXPECT_EQ(0, Run());
