@@ -131,27 +131,40 @@ void AppendUtf8(std::string& out, char32_t character) {
     }
 }
 
-std::string Utf8FromUtf16(const char* bytes, std::size_t size, bool bigEndian) {
+namespace {
+
+// UTF-16 units, `count` of them, read by `unitAt`, to UTF-8; unpaired surrogates become U+FFFD.
+template <typename UnitAt>
+std::string Utf8FromUnits(std::size_t count, UnitAt unitAt) {
     std::string out;
-    out.reserve(size);
-    auto unitAt = [&](std::size_t i) -> char32_t {
-        const auto first = static_cast<unsigned char>(bytes[i]);
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        return bigEndian ? (char32_t{first} << 8 | second) : (char32_t{second} << 8 | first);
-    };
-    for (std::size_t i = 0; i + 1 < size; i += 2) {
+    out.reserve(count * 2);
+    for (std::size_t i = 0; i < count; ++i) {
         const char32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < size) {
-            const char32_t low = unitAt(i + 2);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < count) {
+            const char32_t low = unitAt(i + 1);
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
+                ++i;
                 continue;
             }
         }
         AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit);
     }
     return out;
+}
+
+}  // namespace
+
+std::string Utf8FromUtf16(const char* bytes, std::size_t size, bool bigEndian) {
+    return Utf8FromUnits(size / 2, [&](std::size_t i) -> char32_t {
+        const auto first = static_cast<unsigned char>(bytes[2 * i]);
+        const auto second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return bigEndian ? (char32_t{first} << 8 | second) : (char32_t{second} << 8 | first);
+    });
+}
+
+std::string Utf8FromUtf16(const std::u16string& text) {
+    return Utf8FromUnits(text.size(), [&](std::size_t i) -> char32_t { return text[i]; });
 }
 
 std::size_t Utf8PrefixLength(const std::string& text, std::size_t bytes) {

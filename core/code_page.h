@@ -26,5 +26,6 @@ char32_t NextUtf8(const std::string& text, std::size_t& at);
 void AppendUtf8(std::string& out, char32_t character);
 // UTF-16 bytes (little- or big-endian) to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf8FromUtf16(const char* bytes, std::size_t size, bool bigEndian);
+std::string Utf8FromUtf16(const std::u16string& text);
 // The longest start of `text` that ends on a character boundary and holds at most `bytes` bytes.
 std::size_t Utf8PrefixLength(const std::string& text, std::size_t bytes);

@@ -1,5 +1,7 @@
 #include "setup_flow.h"
 
+#include <utility>
+
 namespace {
 
 // The folder appended to the chosen one in a fresh installation.
@@ -7,27 +9,23 @@ const char kInstallFolderName[] = "Tolvek Diary";
 
 const char kInstallerTitle[] = "Tolvek Diary Installer";
 const char kInstallerColonTitle[] = "Tolvek Diary Installer:";
-const char kInstallerErrorTitle[] = "Tolvek Diary Installer Error:";
 
-const MessageBoxText kOverwriteBox = {
-    "The Tolvek Diary is already installed.\nDo you wish to overwrite the existing installation?",
-    kInstallerColonTitle, kBoxOkCancel | kIconQuestion};
-const MessageBoxText kWelcomeBox = {
-    "This program will install the Tolvek Diary to your computer.\nDo you wish to continue?",
-    kInstallerTitle, kBoxOkCancel};
-const MessageBoxText kCopyFailedBox = {
-    "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.",
-    kInstallerErrorTitle, kBoxOk | kIconError};
-const MessageBoxText kRecordFailedBox = {
+// Every trouble ends the installer with a box of one kind.
+MessageBoxText InstallerError(std::string text) {
+    return {std::move(text), "Tolvek Diary Installer Error:", kBoxOk | kIconError};
+}
+
+const char kOverwriteText[] =
+    "The Tolvek Diary is already installed.\nDo you wish to overwrite the existing installation?";
+const char kWelcomeText[] = "This program will install the Tolvek Diary to your computer.\nDo you wish to continue?";
+const char kCopyFailedText[] =
+    "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.";
+const char kRecordFailedText[] =
     "The installation record could not be written.\n"
-    "Please run the installer with administrator rights.",
-    kInstallerErrorTitle, kBoxOk | kIconError};
+    "Please run the installer with administrator rights.";
 // The check for a running tray program sees one in another user's session too, where the
 // user who runs Setup cannot shut it down: the box says so.
-const MessageBoxText kRunningBox = {
-    "Failed to copy files.\nIf the program is already installed and running,\nplease shut it down and try again.\n"
-    "Tolvek may be running in another user's session.",
-    kInstallerErrorTitle, kBoxOk | kIconError};
+const char kOtherSessionLine[] = "\nTolvek may be running in another user's session.";
 const char kDoneText[] = "The Tolvek Diary was successfully installed";
 // Lines of the Done box for what could not be made: the installation stands without them.
 const char kNoAutostartLine[] =
@@ -80,28 +78,28 @@ uint32_t InstalledKiB(SetupPlatform& platform, const Installation& installation)
     return static_cast<uint32_t>((bytes + 1023) / 1024);
 }
 
-// The Confirm box for the install path; `text` keeps its text while the box is up.
-MessageBoxText ConfirmInstallMessage(const std::string& installPath, std::string& text) {
-    text = "The Tolvek Diary will be installed to\n" + installPath + "\n\nDo you wish to continue?";
-    return {text.c_str(), kInstallerTitle, kBoxOkCancel};
+// The Confirm box for the install path, which comes in the system's code page.
+MessageBoxText ConfirmInstallMessage(const CodePage& ansi, const std::string& installPath) {
+    return {"The Tolvek Diary will be installed to\n" + ansi.ToUtf8(installPath) + "\n\nDo you wish to continue?",
+            kInstallerTitle, kBoxOkCancel};
 }
 
 // Chooses the directory with the user; false when the user stops.
 bool AgreeOnDirectory(SetupPlatform& platform, Installation& installation) {
     std::string recorded;
     if (ReadInstallPath(platform.InstallRegistry(), recorded) == kErrorSuccess) {
-        if (platform.ShowMessage(kOverwriteBox) != kAnswerOk) return false;
+        if (platform.ShowMessage({kOverwriteText, kInstallerColonTitle, kBoxOkCancel | kIconQuestion}) != kAnswerOk)
+            return false;
         installation.directory = recorded;  // used exactly: nothing is appended again
         installation.reinstalling = true;
     }
-    if (platform.ShowMessage(kWelcomeBox) != kAnswerOk) return false;
+    if (platform.ShowMessage({kWelcomeText, kInstallerTitle, kBoxOkCancel}) != kAnswerOk) return false;
     if (!installation.reinstalling) {
         std::string chosen;
         if (!platform.BrowseForFolder(chosen)) return false;
         installation.directory = chosen + "\\" + kInstallFolderName;
     }
-    std::string confirmText;
-    return platform.ShowMessage(ConfirmInstallMessage(installation.directory, confirmText)) == kAnswerOk;
+    return platform.ShowMessage(ConfirmInstallMessage(platform.SystemCodePage(), installation.directory)) == kAnswerOk;
 }
 
 }  // namespace
@@ -112,12 +110,12 @@ int RunSetup(SetupPlatform& platform) {
 
     // A running tray program and a missing right are found before anything changes.
     if (platform.IsTolvekRunning()) {
-        platform.ShowMessage(kRunningBox);
+        platform.ShowMessage(InstallerError(kCopyFailedText + std::string(kOtherSessionLine)));
         return 0;
     }
     Registry& registry = platform.InstallRegistry();
     if (!MayChangeInstallationRecord(registry)) {
-        platform.ShowMessage(kRecordFailedBox);
+        platform.ShowMessage(InstallerError(kRecordFailedText));
         return 0;
     }
 
@@ -129,7 +127,7 @@ int RunSetup(SetupPlatform& platform) {
 
     if (!CopyInto(platform, "Tolvek.ex1", installation.tolvekExe) ||
         !CopyInto(platform, "Uninstall.ex1", installation.uninstallExe)) {
-        platform.ShowMessage(kCopyFailedBox);
+        platform.ShowMessage(InstallerError(kCopyFailedText));
         UndoCopies(platform, installation);
         return 0;
     }
@@ -140,7 +138,7 @@ int RunSetup(SetupPlatform& platform) {
         // In a fresh installation whatever part of the record got written goes too.
         if (!installation.reinstalling) RemoveInstallationRecord(registry);
         UndoCopies(platform, installation);
-        platform.ShowMessage(kRecordFailedBox);
+        platform.ShowMessage(InstallerError(kRecordFailedText));
         return 0;
     }
     // Without the start at logon or the menu entry the installation still works: say so
@@ -151,6 +149,6 @@ int RunSetup(SetupPlatform& platform) {
     else
         done += kNoAutostartLine;
     if (!platform.CreateStartMenuShortcut(installation.tolvekExe.path)) done += kNoShortcutLine;
-    platform.ShowMessage({done.c_str(), kInstallerColonTitle, kBoxOk});
+    platform.ShowMessage({done, kInstallerColonTitle, kBoxOk});
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "code_page.h"
 #include "install_record.h"
 #include "message_box.h"
 
@@ -37,6 +38,9 @@ public:
     // `program` with its icon; false when it could not be saved.
     virtual bool CreateStartMenuShortcut(const std::string& program) = 0;
     virtual Registry& InstallRegistry() = 0;
+    // The code page of the paths the system gives (the browser, the record), which the boxes
+    // show in UTF-8.
+    virtual const CodePage& SystemCodePage() = 0;
 };
 
 // The whole run of Setup; gives its exit code, 0 on every path.

@@ -4,12 +4,15 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "code_pages.h"
 #include "registry.h"
 #include "show_message.h"
 #include "single_instance.h"
 #include "start_menu_shortcut.h"
 
-int Win32SetupPlatform::ShowMessage(const MessageBoxText& box) { return ShowFixedMessageBox(box); }
+int Win32SetupPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
+
+const CodePage& Win32SetupPlatform::SystemCodePage() { return AnsiCodePage(); }
 
 bool Win32SetupPlatform::BrowseForFolder(std::string& path) {
     // The shell's browser wants COM on this thread; balanced here, so callers need not know.

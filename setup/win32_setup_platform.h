@@ -6,6 +6,7 @@
 class Win32SetupPlatform : public SetupPlatform {
 public:
     int ShowMessage(const MessageBoxText& box) override;
+    const CodePage& SystemCodePage() override;
     bool BrowseForFolder(std::string& path) override;
     bool MakeDirectory(const std::string& path) override;
     bool CopyFileReplacing(const std::string& from, const std::string& to) override;

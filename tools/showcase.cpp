@@ -70,8 +70,6 @@ struct Scene {
 
 constexpr int kTrayMenu = -1;
 
-std::string notInstalledText;  // NotInstalledMessage's text lives here
-
 // A note that has passed, for the prompt that offers to remove it.
 Note PassedNote() { return MakeNote(ReadToday().year - 1, 10, 12, 3, 1, "Renew the parking permit"); }
 
@@ -99,16 +97,16 @@ const std::vector<Scene> kScenes = {
          counts.alreadyStored = 3;
          counts.passed = 1;
          counts.altered = 2;
-         ShowTextBox(ImportQuestionText(counts, u"C:\\Users\\Jana\\Documents\\Contacts.vcf"), MB_YESNO | MB_ICONQUESTION);
+         ShowTrayMessageBox(CurrentLanguageBox(ImportQuestionText(counts, u"C:\\Users\\Jana\\Documents\\Contacts.vcf"),
+                                               MB_YESNO | MB_ICONQUESTION));
      },
      IDNO},
-    {"box-already-running", false, [] { ShowMessageBox(kAlreadyRunning); }, IDOK},
-    {"box-not-installed", false, [] { ShowMessageBox(NotInstalledMessage(kErrorFileNotFound, notInstalledText)); },
-     IDOK},
-    {"box-no-data-file", false, [] { ShowMessageBox(kNoDataFile); }, IDNO},
-    {"box-cannot-create", false, [] { ShowMessageBox(kCannotCreateDataFile); }, IDCANCEL},
-    {"box-corrupt", false, [] { ShowMessageBox(kCorruptDataFile); }, IDOK},
-    {"box-save-failed", false, [] { ShowMessageBox(kSaveFailed); }, IDOK},
+    {"box-already-running", false, [] { ShowTrayMessageBox(AlreadyRunningMessage()); }, IDOK},
+    {"box-not-installed", false, [] { ShowTrayMessageBox(NotInstalledMessage(kErrorFileNotFound)); }, IDOK},
+    {"box-no-data-file", false, [] { ShowTrayMessageBox(NoDataFileQuestion()); }, IDNO},
+    {"box-cannot-create", false, [] { ShowTrayMessageBox(CannotCreateDataFileMessage()); }, IDCANCEL},
+    {"box-corrupt", false, [] { ShowTrayMessageBox(CorruptDataFileMessage()); }, IDOK},
+    {"box-save-failed", false, [] { ShowTrayMessageBox(SaveFailedMessage()); }, IDOK},
 };
 
 // The date `days` after today.

@@ -1,29 +1,30 @@
 #include "uninstall_flow.h"
 
+#include <utility>
+
 namespace {
 
-const char kUninstallerTitle[] = "Tolvek Diary Uninstaller:";
+// Every box of the uninstaller has one title; its troubles end it with a box of one kind.
+MessageBoxText UninstallerBox(std::string text, unsigned style) {
+    return {std::move(text), "Tolvek Diary Uninstaller:", style};
+}
+MessageBoxText UninstallerError(std::string text) { return UninstallerBox(std::move(text), kBoxOk | kIconError); }
 
-const MessageBoxText kNotFoundBox = {"The Tolvek Diary was not found on your system...", kUninstallerTitle,
-                                     kBoxOk | kIconError};
-const MessageBoxText kConfirmBox = {"Are you sure you want to uninstall the Tolvek Diary?", kUninstallerTitle,
-                                    kBoxOkCancel | kIconQuestion};
-const MessageBoxText kCannotDeleteBox = {
-    "Could not delete files.\nIf the program is running, please shut it down and try again", kUninstallerTitle,
-    kBoxOk | kIconError};
-const MessageBoxText kRunningBox = {
-    "Could not delete files.\nIf the program is running, please shut it down and try again\n"
-    "Tolvek may be running in another user's session.",
-    kUninstallerTitle, kBoxOk | kIconError};
-const MessageBoxText kRecordNotDeletedBox = {
+const char kNotFoundText[] = "The Tolvek Diary was not found on your system...";
+const char kConfirmText[] = "Are you sure you want to uninstall the Tolvek Diary?";
+const char kCannotDeleteText[] =
+    "Could not delete files.\nIf the program is running, please shut it down and try again";
+// The check for a running tray program sees one in another user's session too, where the
+// user who runs Uninstall cannot shut it down: the box says so.
+const char kOtherSessionLine[] = "\nTolvek may be running in another user's session.";
+const char kRecordNotDeletedText[] =
     "The installation record could not be deleted.\n"
-    "Please run the uninstaller with administrator rights.",
-    kUninstallerTitle, kBoxOk | kIconError};
+    "Please run the uninstaller with administrator rights.";
 
 }  // namespace
 
-std::string UninstalledText(const std::string& directory) {
-    return "Uninstallation successful!\n\nYour data files are stored in\n" + directory +
+std::string UninstalledText(const CodePage& ansi, const std::string& directory) {
+    return "Uninstallation successful!\n\nYour data files are stored in\n" + ansi.ToUtf8(directory) +
            "\nand in the folder Tolvek Diary in each user's local application data"
            "\nDo whatever you wanna do with it...";
 }
@@ -60,36 +61,35 @@ int RunUninstall(UninstallPlatform& platform) {
     Registry& registry = platform.InstallRegistry();
     std::string directory;
     if (ReadInstallPath(registry, directory) != kErrorSuccess) {
-        platform.ShowMessage(kNotFoundBox);
+        platform.ShowMessage(UninstallerError(kNotFoundText));
         RemoveInstallationRecord(registry);  // a key left without a readable "Path"
         return 0;
     }
-    if (platform.ShowMessage(kConfirmBox) != kAnswerOk) return 0;
+    if (platform.ShowMessage(UninstallerBox(kConfirmText, kBoxOkCancel | kIconQuestion)) != kAnswerOk) return 0;
 
     // A running tray program and a missing right are found before anything is deleted.
     if (platform.IsTolvekRunning()) {
-        platform.ShowMessage(kRunningBox);
+        platform.ShowMessage(UninstallerError(kCannotDeleteText + std::string(kOtherSessionLine)));
         return 0;
     }
     if (!MayChangeInstallationRecord(registry) || !MayRemoveAutostart(registry)) {
-        platform.ShowMessage(kRecordNotDeletedBox);
+        platform.ShowMessage(UninstallerError(kRecordNotDeletedText));
         return 0;
     }
     if (!RemoveProgramFiles(platform, directory)) {
-        platform.ShowMessage(kCannotDeleteBox);
+        platform.ShowMessage(UninstallerError(kCannotDeleteText));
         return 0;
     }
     // A record that is already gone counts as deleted.
     const long removed = RemoveInstallationRecord(registry);
     if (removed != kErrorSuccess && removed != kErrorFileNotFound) {
-        platform.ShowMessage(kRecordNotDeletedBox);
+        platform.ShowMessage(UninstallerError(kRecordNotDeletedText));
         return 0;
     }
     RemoveAutostart(registry);
     RemoveUserAutostart(registry);  // an earlier version's, of this account
     platform.RemoveStartMenuShortcut();
     RemovePerUserSettings(registry);  // this account's defaults and diary home
-    const std::string text = UninstalledText(directory);
-    platform.ShowMessage({text.c_str(), kUninstallerTitle, kBoxOk});
+    platform.ShowMessage(UninstallerBox(UninstalledText(platform.SystemCodePage(), directory), kBoxOk));
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "code_page.h"
 #include "install_record.h"
 #include "message_box.h"
 
@@ -26,12 +27,15 @@ public:
     // Deletes the all-users Start-menu entry; true when it is gone.
     virtual bool RemoveStartMenuShortcut() = 0;
     virtual Registry& InstallRegistry() = 0;
+    // The code page of the paths the system gives (the record), which the boxes show in UTF-8.
+    virtual const CodePage& SystemCodePage() = 0;
 };
 
-// The Done box's text: where the data files stay, for a directory of any length. Every user
-// may have a diary of their own, and an administrator's folder is not theirs, so the
-// per-user folders are named by where they are, not by this account's path.
-std::string UninstalledText(const std::string& directory);
+// The Done box's text in UTF-8: where the data files stay, for a directory of any length,
+// given in the code page `ansi`. Every user may have a diary of their own, and an
+// administrator's folder is not theirs, so the per-user folders are named by where they
+// are, not by this account's path.
+std::string UninstalledText(const CodePage& ansi, const std::string& directory);
 
 // The whole run of Uninstall; gives its exit code, 0 on every path.
 int RunUninstall(UninstallPlatform& platform);

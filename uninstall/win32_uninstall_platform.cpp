@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include "code_pages.h"
 #include "registry.h"
 #include "show_message.h"
 #include "single_instance.h"
 #include "start_menu_shortcut.h"
 
-int Win32UninstallPlatform::ShowMessage(const MessageBoxText& box) { return ShowFixedMessageBox(box); }
+int Win32UninstallPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
+
+const CodePage& Win32UninstallPlatform::SystemCodePage() { return AnsiCodePage(); }
 
 bool Win32UninstallPlatform::EnterDirectory(const std::string& directory) {
     return SetCurrentDirectoryA(directory.c_str()) != FALSE;

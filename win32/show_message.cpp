@@ -2,4 +2,8 @@
 
 #include <windows.h>
 
-int ShowFixedMessageBox(const MessageBoxText& box) { return MessageBoxA(nullptr, box.text, box.title, box.style); }
+#include "code_pages.h"
+
+int ShowMessageBox(const MessageBoxText& box) {
+    return MessageBoxW(nullptr, WideFromUtf8(box.text).c_str(), WideFromUtf8(box.title).c_str(), box.style);
+}

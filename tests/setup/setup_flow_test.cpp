@@ -54,6 +54,7 @@ public:
     }
 
     int ShowMessage(const MessageBoxText& box) override { return boxes.Show(box, steps); }
+    const CodePage& SystemCodePage() override { return Windows1250CodePage(); }
     bool BrowseForFolder(std::string& path) override {
         steps.push_back("browse");
         if (!browserGivesPath) return false;

@@ -41,6 +41,7 @@ public:
     }
 
     int ShowMessage(const MessageBoxText& box) override { return boxes.Show(box, steps); }
+    const CodePage& SystemCodePage() override { return Windows1250CodePage(); }
     bool EnterDirectory(const std::string& directory) override {
         return Step("cd " + directory, !unenterable.count(directory) && disk.Enter(directory));
     }
@@ -334,7 +335,7 @@ TEST(Uninstall, RecordDeletedMeanwhileStillEndsDone) {
 TEST(Uninstall, ClosingTextHoldsADirectoryOfAnyLength) {
     const std::string directory = "D:\\" + std::string(1997, 'x');
     ASSERT_EQ(2000u, directory.size());
-    const std::string text = UninstalledText(directory);
+    const std::string text = UninstalledText(Windows1250CodePage(), directory);
     EXPECT_EQ(2163u, text.size()) << "163 fixed characters and the directory";
     EXPECT_EQ(Done(directory).text, text);
 

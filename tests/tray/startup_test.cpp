@@ -86,6 +86,7 @@ public:
         answers.pop_front();
         return answer;
     }
+    const CodePage& SystemCodePage() override { return Windows1250CodePage(); }
     Registry& InstallRegistry() override { return registry; }
     long EnterDirectory(const std::string& directory) override {
         steps.push_back("cd:" + directory);
@@ -214,8 +215,8 @@ TEST_F(StartupTest, CorruptFileIsSetAsideAndTheBackupRestoredOnYes) {
     platform.answers = {kAnswerOk, kAnswerYes};
     EXPECT_EQ(0, RunTolvek(platform));
     ASSERT_EQ(2u, platform.titles.size());
-    EXPECT_EQ("box:" + std::string(kCorruptDataFile.text), platform.steps[3]);
-    EXPECT_EQ("box:" + std::string(kNoDataFile.text), platform.steps[4]);
+    EXPECT_EQ("box:" + CorruptDataFileMessage().text, platform.steps[3]);
+    EXPECT_EQ("box:" + NoDataFileQuestion().text, platform.steps[4]);
     EXPECT_EQ("Tolvek: ERROR", platform.titles[0]);
     EXPECT_EQ(kIconWarning, platform.styles[0]);
     EXPECT_EQ(kIconQuestion | kBoxYesNo, platform.styles[1]);
@@ -239,7 +240,7 @@ TEST_F(StartupTest, RetryTriesToCreateTheDataFileAgain) {
     platform.answers = {kAnswerRetry};
     EXPECT_EQ(0, RunTolvek(platform));
     EXPECT_EQ(std::vector<std::string>({"lock", "cd:C:\\Tolvek", "controls",
-                                        "box:" + std::string(kCannotCreateDataFile.text), "texts:0",
+                                        "box:" + CannotCreateDataFileMessage().text, "texts:0",
                                         "window", "icon", "sweep:1", "pass:1", "timer:1", "loop:0"}),
               platform.steps);
     EXPECT_EQ(kIconWarning | kBoxRetryCancel, platform.styles[0]);
@@ -253,7 +254,7 @@ TEST_F(StartupTest, CancelWhileTheFileCannotBeCreatedEndsTheProgram) {
     EXPECT_EQ(0, RunTolvek(platform));
     EXPECT_EQ(nullptr, noteStore);
     EXPECT_EQ(std::vector<std::string>({"lock", "cd:C:\\Tolvek", "controls",
-                                        "box:" + std::string(kCannotCreateDataFile.text)}),
+                                        "box:" + CannotCreateDataFileMessage().text}),
               platform.steps);
     EXPECT_TRUE(platform.disk.Names().empty());
 }
@@ -324,7 +325,7 @@ TEST_F(StartupTest, CarryOverNeverCopiesOverOrSkipsAHeldDiary) {
     fresh.disk.unreadable.insert("C:\\Tolvek\\tolvek.dat");
     fresh.answers = {kAnswerYes, kAnswerCancel};
     EXPECT_EQ(0, RunTolvek(fresh));
-    EXPECT_EQ("box:" + std::string(kCannotCreateDataFile.text), fresh.steps.back());
+    EXPECT_EQ("box:" + CannotCreateDataFileMessage().text, fresh.steps.back());
     EXPECT_FALSE(fresh.disk.Has(kUserFolder + "\\tolvek.dat"));
     EXPECT_FALSE(fresh.disk.Has(kUserFolder + "\\backup.dat"));
     EXPECT_EQ(nullptr, noteStore);
@@ -340,7 +341,7 @@ TEST_F(StartupTest, FailedSaveIsToldOnceUntilASaveSucceeds) {
     ReportSave(true, show);
     ReportSave(false, show);
     EXPECT_EQ(2u, platform.titles.size());
-    EXPECT_EQ("box:" + std::string(kSaveFailed.text), platform.steps.back());
+    EXPECT_EQ("box:" + SaveFailedMessage().text, platform.steps.back());
 }
 
 // Where a damaged file cannot be set aside the user is told the truth once and nothing is
@@ -376,7 +377,7 @@ TEST_F(StartupTest, CorruptFileThatCannotBeMovedIsKeptAndToldOnce) {
         fresh.answers = {kAnswerOk, kAnswerYes};
         EXPECT_EQ(0, RunTolvek(fresh));
         if (c.setAside) {
-            EXPECT_EQ("box:" + std::string(kCorruptDataFile.text), fresh.steps.at(3));
+            EXPECT_EQ("box:" + CorruptDataFileMessage().text, fresh.steps.at(3));
             EXPECT_FALSE(fresh.disk.Has(kDataFileName) && fresh.disk.Get(kDataFileName) == damaged);
             EXPECT_EQ(damaged, fresh.disk.Get(kCorruptFileName));
             ASSERT_NE(nullptr, noteStore);
@@ -415,7 +416,7 @@ TEST_F(StartupTest, BackupThatCannotBeRestoredOrDeletedOffersAWayOut) {
         fresh.disk.locked = {restore ? kDataFileName : kBackupFileName};
         fresh.answers = {restore ? kAnswerYes : kAnswerNo, kAnswerCancel};
         EXPECT_EQ(0, RunTolvek(fresh));
-        EXPECT_EQ("box:" + std::string(kCannotCreateDataFile.text), fresh.steps.back());
+        EXPECT_EQ("box:" + CannotCreateDataFileMessage().text, fresh.steps.back());
         EXPECT_EQ(2u, fresh.titles.size());
         EXPECT_EQ(nullptr, noteStore);
     }
@@ -478,7 +479,7 @@ TEST_F(StartupTest, EveryFailedCarryOverLeavesTheFolderUnusedAndOffersRetry) {
         EXPECT_EQ(std::vector<std::string>(
                       {"lock", "cd:C:\\Tolvek", "userfolder",
                        "box:A diary from an earlier installation was found in C:\\Tolvek. Copy it into your own folder?",
-                       "box:" + std::string(kCannotCreateDataFile.text)}),
+                       "box:" + CannotCreateDataFileMessage().text}),
                   fresh.steps);
         EXPECT_FALSE(fresh.disk.Has(kDataFileName));
         EXPECT_FALSE(fresh.disk.Has(kBackupFileName));
@@ -658,7 +659,7 @@ TEST_F(StartupTest, RecordedHomeThatCannotServeIsToldOrChosenAfresh) {
         fresh.answers = {kAnswerRetry, kAnswerCancel};
         EXPECT_EQ(0, RunTolvek(fresh));
         EXPECT_EQ(nullptr, noteStore) << "never a second writer of the other session's diary";
-        EXPECT_EQ("box:" + std::string(kCannotCreateDataFile.text), fresh.steps.back());
+        EXPECT_EQ("box:" + CannotCreateDataFileMessage().text, fresh.steps.back());
         EXPECT_EQ(std::vector<std::string>({kDataFileName}), fresh.disk.Names());
         std::string home;
         EXPECT_EQ(kErrorFileNotFound, ReadDataHome(fresh.registry, home)) << "nothing chosen";

@@ -1,88 +1,106 @@
 #include "messages.h"
 
+#include <utility>
+
 #include "data_file.h"
+#include "ui_text.h"
 
 namespace {
-const char kErrorTitle[] = "Tolvek: ERROR";
-const char kDiaryTitle[] = "Tolvek Diary";
+
+// Start-up's and saving's troubles, all under one title.
+MessageBoxText ErrorBox(std::string text, unsigned style) { return {std::move(text), "Tolvek: ERROR", style}; }
+
+// Where the diary lives.
+MessageBoxText DiaryBox(std::string text, unsigned style) { return {std::move(text), "Tolvek Diary", style}; }
+
+}  // namespace
+
+MessageBoxText AlreadyRunningMessage() { return {"Tolvek is already running", "", kBoxOk}; }
+
+MessageBoxText NoDataFileQuestion() {
+    return ErrorBox("No data file found!\n\n"
+                    "You can either restore a backed up data file\n"
+                    "or start with an empty one.\n\n"
+                    "Do you wish to restore the backup?",
+                    kIconQuestion | kBoxYesNo);
 }
 
-const MessageBoxText kAlreadyRunning = {"Tolvek is already running", "", kBoxOk};
+MessageBoxText CannotCreateDataFileMessage() {
+    return ErrorBox("The data file could not be created!\n"
+                    "Please check your write permissions.",
+                    kIconWarning | kBoxRetryCancel);
+}
 
-const MessageBoxText kNoDataFile = {
-    "No data file found!\n\n"
-    "You can either restore a backed up data file\n"
-    "or start with an empty one.\n\n"
-    "Do you wish to restore the backup?",
-    kErrorTitle, kIconQuestion | kBoxYesNo};
+MessageBoxText CorruptDataFileMessage() {
+    return ErrorBox("The data file is corrupt! It has been removed.\n\n"
+                    "A copy of the corrupt file was saved to disk,\n"
+                    "so can try to dig out what you can from there...",
+                    kIconWarning | kBoxOk);
+}
 
-// Retry and Cancel, so that a directory that cannot be written never traps the user.
-const MessageBoxText kCannotCreateDataFile = {
-    "The data file could not be created!\n"
-    "Please check your write permissions.",
-    kErrorTitle, kIconWarning | kBoxRetryCancel};
+MessageBoxText SaveFailedMessage() {
+    return ErrorBox("The diary could not be saved!\n\n"
+                    "The data file was left as it was before this change.\n"
+                    "Please check the disk and your write permissions.",
+                    kIconWarning | kBoxOk);
+}
 
-const MessageBoxText kCorruptDataFile = {
-    "The data file is corrupt! It has been removed.\n\n"
-    "A copy of the corrupt file was saved to disk,\n"
-    "so can try to dig out what you can from there...",
-    kErrorTitle, kIconWarning | kBoxOk};
-
-const MessageBoxText kSaveFailed = {
-    "The diary could not be saved!\n\n"
-    "The data file was left as it was before this change.\n"
-    "Please check the disk and your write permissions.",
-    kErrorTitle, kIconWarning | kBoxOk};
-
-MessageBoxText CorruptDataFileKeptMessage(const std::string& dataDirectory, std::string& text,
+MessageBoxText CorruptDataFileKeptMessage(const CodePage& ansi, const std::string& dataDirectory,
                                           const std::string& blocking) {
-    text = "The data file is corrupt!\n\n"
-           "It could not be moved aside, so it has been kept as it is:\n" +
-           dataDirectory + "\\" + kDataFileName + "\n\n";
+    const std::string directory = ansi.ToUtf8(dataDirectory);
+    std::string text = "The data file is corrupt!\n\n"
+                       "It could not be moved aside, so it has been kept as it is:\n" +
+                       directory + "\\" + kDataFileName + "\n\n";
     if (blocking == kCorruptFileName)
-        text += std::string(kCorruptFileName) + " could not be replaced:\n" + dataDirectory + "\\" +
-                kCorruptFileName +
+        text += std::string(kCorruptFileName) + " could not be replaced:\n" + directory + "\\" + kCorruptFileName +
                 "\n\nPlease move that file away (it may be read-only, a folder, or held by another "
                 "program), then start Tolvek again.";
     else
         text += "Please move it away (or close the program that holds it), then start Tolvek again.";
-    return {text.c_str(), kErrorTitle, kIconWarning | kBoxOk};
+    return ErrorBox(std::move(text), kIconWarning | kBoxOk);
 }
 
-MessageBoxText UnreadableDataFileMessage(const std::string& dataDirectory, const std::string& name,
-                                         const std::string& reason, std::string& text) {
-    text = "A data file could not be read:\n" + dataDirectory + "\\" + name + "\n" + reason +
-           "\n\nAnother program may be using it (a backup, sync or virus scan, an editor), or you may "
-           "not be allowed to read it. Nothing has been changed.\n\n"
-           "Press Retry once it is free, or Cancel to end Tolvek.";
-    return {text.c_str(), kErrorTitle, kIconWarning | kBoxRetryCancel};
+MessageBoxText UnreadableDataFileMessage(const CodePage& ansi, const std::string& dataDirectory,
+                                         const std::string& name, const std::string& reason) {
+    return ErrorBox("A data file could not be read:\n" + ansi.ToUtf8(dataDirectory) + "\\" + ansi.ToUtf8(name) +
+                        "\n" + ansi.ToUtf8(reason) +
+                        "\n\nAnother program may be using it (a backup, sync or virus scan, an editor), or you "
+                        "may not be allowed to read it. Nothing has been changed.\n\n"
+                        "Press Retry once it is free, or Cancel to end Tolvek.",
+                    kIconWarning | kBoxRetryCancel);
 }
 
-MessageBoxText NotInstalledMessage(long errorCode, std::string& text) {
-    text = "Tolvek Diary is not properly installed. Please reinstall." + std::to_string(errorCode);
-    return {text.c_str(), "Error", kIconError | kBoxOk};
+MessageBoxText NotInstalledMessage(long errorCode) {
+    return {"Tolvek Diary is not properly installed. Please reinstall." + std::to_string(errorCode), "Error",
+            kIconError | kBoxOk};
 }
 
-MessageBoxText CarryOverQuestion(const std::string& directory, std::string& text) {
-    text = "A diary from an earlier installation was found in " + directory + ". Copy it into your own folder?";
-    return {text.c_str(), kDiaryTitle, kIconQuestion | kBoxYesNo};
+MessageBoxText CarryOverQuestion(const CodePage& ansi, const std::string& directory) {
+    return DiaryBox("A diary from an earlier installation was found in " + ansi.ToUtf8(directory) +
+                        ". Copy it into your own folder?",
+                    kIconQuestion | kBoxYesNo);
 }
 
-MessageBoxText DiaryMovedMessage(const std::string& directory, const std::string& folder, std::string& text) {
-    text = "The diary in\n" + directory +
-           "\nis in use in another user's session, or you may no longer change it.\n\n"
-           "Your diary is kept in your own folder from now on:\n" + folder;
-    return {text.c_str(), kDiaryTitle, kBoxOk};
+MessageBoxText DiaryMovedMessage(const CodePage& ansi, const std::string& directory, const std::string& folder) {
+    return DiaryBox("The diary in\n" + ansi.ToUtf8(directory) +
+                        "\nis in use in another user's session, or you may no longer change it.\n\n"
+                        "Your diary is kept in your own folder from now on:\n" +
+                        ansi.ToUtf8(folder),
+                    kBoxOk);
 }
 
-MessageBoxText TwoDiariesMessage(const std::string& home, const std::string& other, std::string& text) {
-    text = "Tolvek found a diary in two places.\n\nYour diary is kept in\n" + home +
-           "\n\nThe other one stays as it was in\n" + other;
-    return {text.c_str(), kDiaryTitle, kBoxOk};
+MessageBoxText TwoDiariesMessage(const CodePage& ansi, const std::string& home, const std::string& other) {
+    return DiaryBox("Tolvek found a diary in two places.\n\nYour diary is kept in\n" + ansi.ToUtf8(home) +
+                        "\n\nThe other one stays as it was in\n" + ansi.ToUtf8(other),
+                    kBoxOk);
 }
 
-MessageBoxText DataFolderUnreachableMessage(const std::string& folder, std::string& text) {
-    text = "The folder of your diary cannot be opened:\n" + folder +
-           "\n\nPlease retry once it can be reached again.";
-    return {text.c_str(), kErrorTitle, kIconWarning | kBoxRetryCancel};
+MessageBoxText DataFolderUnreachableMessage(const CodePage& ansi, const std::string& folder) {
+    return ErrorBox("The folder of your diary cannot be opened:\n" + ansi.ToUtf8(folder) +
+                        "\n\nPlease retry once it can be reached again.",
+                    kIconWarning | kBoxRetryCancel);
+}
+
+MessageBoxText CurrentLanguageBox(const std::u16string& text, unsigned style) {
+    return {Utf8FromUtf16(text), Utf8FromUtf16(Text(Txt::TrayTip)), style | kBoxToForeground};
 }

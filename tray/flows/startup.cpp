@@ -36,22 +36,21 @@ Moved MoveToUserFolder(StartupPlatform& platform, const std::string& source, Mov
     std::string folder;
     if (!platform.EnterUserDataFolder(folder)) return Moved::NoFolder;
     if (platform.ClaimDataDirectory() == DataDirectoryClaim::InUse) {
-        platform.ShowMessage(kAlreadyRunning);  // this account's Tolvek in another session
+        platform.ShowMessage(AlreadyRunningMessage());  // this account's Tolvek in another session
         return Moved::GaveUp;
     }
     FileSystem& files = platform.Files();
     const bool hasOwnDiary = FileThere(files, kDataFileName) || FileThere(files, kBackupFileName);
     if (!hasOwnDiary && HoldsDiary(files, source)) {
-        std::string question;
-        if (platform.ShowMessage(CarryOverQuestion(source, question)) == kAnswerYes)
+        if (platform.ShowMessage(CarryOverQuestion(platform.SystemCodePage(), source)) == kAnswerYes)
             while (!CarryOverDiary(files, source))
-                if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return Moved::GaveUp;
+                if (platform.ShowMessage(CannotCreateDataFileMessage()) != kAnswerRetry) return Moved::GaveUp;
     }
     WriteDataHome(platform.InstallRegistry(), folder);
     dataDirectory = folder;
-    std::string text;
-    if (reason == MoveReason::InUseElsewhere) platform.ShowMessage(DiaryMovedMessage(source, folder, text));
-    if (reason == MoveReason::TwoDiaries) platform.ShowMessage(TwoDiariesMessage(folder, source, text));
+    const CodePage& ansi = platform.SystemCodePage();
+    if (reason == MoveReason::InUseElsewhere) platform.ShowMessage(DiaryMovedMessage(ansi, source, folder));
+    if (reason == MoveReason::TwoDiaries) platform.ShowMessage(TwoDiariesMessage(ansi, folder, source));
     return Moved::Home;
 }
 
@@ -62,7 +61,7 @@ bool MoveAwayFrom(StartupPlatform& platform, const std::string& taken, MoveReaso
     for (;;) {
         const Moved moved = MoveToUserFolder(platform, taken, reason, dataDirectory);
         if (moved != Moved::NoFolder) return moved == Moved::Home;
-        if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return false;
+        if (platform.ShowMessage(CannotCreateDataFileMessage()) != kAnswerRetry) return false;
     }
 }
 
@@ -74,8 +73,7 @@ bool EnterRecordedHome(StartupPlatform& platform, const std::string& recorded, s
         const long entered = platform.EnterDirectory(recorded);
         if (entered == kErrorSuccess) break;
         if (entered == kErrorFileNotFound || entered == kErrorPathNotFound) return false;
-        std::string text;
-        if (platform.ShowMessage(DataFolderUnreachableMessage(recorded, text)) != kAnswerRetry) {
+        if (platform.ShowMessage(DataFolderUnreachableMessage(platform.SystemCodePage(), recorded)) != kAnswerRetry) {
             giveUp = true;
             return false;
         }
@@ -85,7 +83,7 @@ bool EnterRecordedHome(StartupPlatform& platform, const std::string& recorded, s
     if (claim == DataDirectoryClaim::Ours ||
         (platform.FindUserDataFolder(userFolder) && SamePath(recorded, userFolder))) {
         if (claim == DataDirectoryClaim::InUse) {
-            platform.ShowMessage(kAlreadyRunning);  // this account's Tolvek in another session
+            platform.ShowMessage(AlreadyRunningMessage());  // this account's Tolvek in another session
             giveUp = true;
             return false;
         }
@@ -121,8 +119,8 @@ bool EnterDataDirectory(StartupPlatform& platform, const std::string& installDir
         if (claim == DataDirectoryClaim::Ours) {
             WriteDataHome(platform.InstallRegistry(), installDirectory);
             dataDirectory = installDirectory;
-            std::string text;
-            if (twoDiaries) platform.ShowMessage(TwoDiariesMessage(installDirectory, userFolder, text));
+            if (twoDiaries)
+                platform.ShowMessage(TwoDiariesMessage(platform.SystemCodePage(), installDirectory, userFolder));
             return true;
         }
         if (claim == DataDirectoryClaim::InUse && !twoDiaries) reason = MoveReason::InUseElsewhere;
@@ -146,30 +144,27 @@ std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::strin
         switch (result) {
             case LoadNoFileBackupExists:
                 // A step that could not be done would only bring the same question back.
-                if (!RecoverMissingDataFile(files, platform.ShowMessage(kNoDataFile) == kAnswerYes) &&
-                    platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry)
+                if (!RecoverMissingDataFile(files, platform.ShowMessage(NoDataFileQuestion()) == kAnswerYes) &&
+                    platform.ShowMessage(CannotCreateDataFileMessage()) != kAnswerRetry)
                     return nullptr;
                 break;
             case LoadCannotCreate:
-                if (platform.ShowMessage(kCannotCreateDataFile) != kAnswerRetry) return nullptr;
+                if (platform.ShowMessage(CannotCreateDataFileMessage()) != kAnswerRetry) return nullptr;
                 break;
-            case LoadUnreadable: {
+            case LoadUnreadable:
                 // The seam has waited a moment already; now the user decides. Cancel changes nothing.
-                std::string text;
-                if (platform.ShowMessage(UnreadableDataFileMessage(dataDirectory, unreadable.name,
-                                                                   unreadable.reason, text)) != kAnswerRetry)
+                if (platform.ShowMessage(UnreadableDataFileMessage(platform.SystemCodePage(), dataDirectory,
+                                                                   unreadable.name, unreadable.reason)) != kAnswerRetry)
                     return nullptr;
                 break;
-            }
             default: {  // LoadCorrupt
                 std::string blocking;
                 if (SetCorruptDataFileAside(files, &blocking)) {
-                    platform.ShowMessage(kCorruptDataFile);
+                    platform.ShowMessage(CorruptDataFileMessage());
                     break;
                 }
                 // The same file would fail the same way again: say so once and leave it be.
-                std::string text;
-                platform.ShowMessage(CorruptDataFileKeptMessage(dataDirectory, text, blocking));
+                platform.ShowMessage(CorruptDataFileKeptMessage(platform.SystemCodePage(), dataDirectory, blocking));
                 return nullptr;
             }
         }
@@ -178,7 +173,7 @@ std::unique_ptr<NoteStore> LoadDiary(StartupPlatform& platform, const std::strin
 
 int RunTolvek(StartupPlatform& platform) {
     if (!platform.TakeSingleInstanceLock()) {
-        platform.ShowMessage(kAlreadyRunning);
+        platform.ShowMessage(AlreadyRunningMessage());
         return 0;
     }
     std::string directory;
@@ -187,8 +182,7 @@ int RunTolvek(StartupPlatform& platform) {
     // wherever the program happened to be started.
     if (result == kErrorSuccess) result = platform.EnterDirectory(directory);
     if (result != kErrorSuccess) {
-        std::string text;
-        platform.ShowMessage(NotInstalledMessage(result, text));
+        platform.ShowMessage(NotInstalledMessage(result));
         return 0;
     }
     // The start at logon is the machine's now: an earlier version's own would start it twice.
@@ -217,5 +211,5 @@ void ReportSave(bool saved, const std::function<int(const MessageBoxText&)>& sho
     }
     if (failureShown) return;
     failureShown = true;
-    showMessage(kSaveFailed);
+    showMessage(SaveFailedMessage());
 }

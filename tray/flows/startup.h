@@ -24,6 +24,9 @@ public:
     // False when another copy of the program holds the single-instance lock.
     virtual bool TakeSingleInstanceLock() = 0;
     virtual int ShowMessage(const MessageBoxText& box) = 0;
+    // The code page of the paths and the system's words the platform gives, which the boxes
+    // show in UTF-8.
+    virtual const CodePage& SystemCodePage() = 0;
     virtual Registry& InstallRegistry() = 0;
     // Makes `directory` the current directory; gives 0 or the platform's error code.
     virtual long EnterDirectory(const std::string& directory) = 0;

@@ -11,6 +11,7 @@
 #include "date_rules.h"
 #include "install_record.h"
 #include "main_window.h"
+#include "messages.h"
 #include "modal.h"
 #include "note_store.h"
 #include "registry.h"
@@ -91,9 +92,9 @@ void ExportToCalendar(HWND mainWindow) {
     const bool written =
         WriteFileWhole(DiskFileSystemByUtf8Name(), Utf8FromWide(path), file.text.data(), file.text.size(), true);
     if (written)
-        ShowTextBox(ExportedText(file.exported, file.skipped, AsU16(path)), MB_OK | MB_ICONINFORMATION);
+        ShowTrayMessageBox(CurrentLanguageBox(ExportedText(file.exported, file.skipped, AsU16(path)), MB_OK | MB_ICONINFORMATION));
     else
-        ShowTextBox(FillIn(Text(Txt::ExportFailed), 0, AsU16(path)), MB_OK | MB_ICONWARNING);
+        ShowTrayMessageBox(CurrentLanguageBox(FillIn(Text(Txt::ExportFailed), 0, AsU16(path)), MB_OK | MB_ICONWARNING));
 }
 
 void ImportFromCalendar(HWND mainWindow) {
@@ -108,7 +109,7 @@ void ImportFromCalendar(HWND mainWindow) {
     if (read == FileRead::Ok) found = ReadCalendarFile(bytes, ReadToday(), defaults, AnsiCodePage());
     const std::u16string refusal = ImportRefusalText(read, found.verdict, AsU16(path));
     if (!refusal.empty()) {
-        ShowTextBox(refusal, MB_OK | MB_ICONWARNING);
+        ShowTrayMessageBox(CurrentLanguageBox(refusal, MB_OK | MB_ICONWARNING));
         return;
     }
     ImportCounts counts;
@@ -117,11 +118,12 @@ void ImportFromCalendar(HWND mainWindow) {
     counts.passed = found.passed;
     counts.unreadable = found.unreadable;
     counts.altered = found.altered;
-    if (ShowTextBox(ImportQuestionText(counts, AsU16(path)), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    if (ShowTrayMessageBox(CurrentLanguageBox(ImportQuestionText(counts, AsU16(path)), MB_YESNO | MB_ICONQUESTION)) != IDYES)
+        return;
     if (!noteStore) return;
     // A reminder pass may have changed the diary while the question was open.
     DropNotesAlreadyStored(*noteStore, found.notes);
     if (found.notes.empty()) return;
-    ReportSave(noteStore->AddAll(found.notes), ShowMessageBox);
+    ReportSave(noteStore->AddAll(found.notes), ShowTrayMessageBox);
     SendMessageW(mainWindow, UM_REFRESH_LIST, 0, 0);
 }

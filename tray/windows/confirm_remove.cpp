@@ -35,6 +35,6 @@ int ConfirmRemove(HWND owner, NoteId id) {
     // The identity, not a position: a reminder pass may have removed notes meanwhile.
     uint32_t position = 0;
     if (!noteStore || !noteStore->Find(id, position)) return 0;
-    ReportSave(noteStore->RemoveAt(position), ShowMessageBox);
+    ReportSave(noteStore->RemoveAt(position), ShowTrayMessageBox);
     return 1;
 }

@@ -276,7 +276,7 @@ void ShutDown() {
     if (noteStore) {
         const bool saved = noteStore->Close();
         noteStore.reset();
-        ReportSave(saved, ShowMessageBox);
+        ReportSave(saved, ShowTrayMessageBox);
     }
     ReleaseMutex(tray.instanceMutex);
     CloseHandle(tray.instanceMutex);

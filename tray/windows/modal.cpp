@@ -6,8 +6,6 @@
 #include "display_scale.h"
 #include "show_message.h"
 #include "system_dlls.h"
-#include "ui_text.h"
-#include "win32_text.h"
 
 namespace {
 
@@ -55,16 +53,9 @@ void NoteDialogOpened(HWND dialog) {
     if (shutDownPending) EndDialog(dialog, 0);
 }
 
-int ShowMessageBox(const MessageBoxText& box) {
+int ShowTrayMessageBox(const MessageBoxText& box) {
     ++openModals;
-    const int answer = ShowFixedMessageBox(box);
-    ModalEnded();
-    return answer;
-}
-
-int ShowTextBox(const std::u16string& text, unsigned style) {
-    ++openModals;
-    const int answer = MessageBoxW(nullptr, Wide(text), Wide(Text(Txt::TrayTip)), style | MB_SETFOREGROUND);
+    const int answer = ShowMessageBox(box);
     ModalEnded();
     return answer;
 }

@@ -6,20 +6,16 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include <string>
-
-#include "messages.h"
+#include "message_box.h"
 
 // Runs a dialog template modally; gives its result, or -1 when it could not be shown.
 INT_PTR RunModalDialog(int templateId, HWND owner, DLGPROC procedure, LPARAM parameter);
 // Called by each modal dialog procedure on WM_INITDIALOG, so a shut-down can end it; gives
 // the dialog the program's icons.
 void NoteDialogOpened(HWND dialog);
-// The program's one way to show a message box: no owner, fixed English text.
-int ShowMessageBox(const MessageBoxText& box);
-
-// A box in the current language, titled with the program's name, without an owner.
-int ShowTextBox(const std::u16string& text, unsigned style);
+// The program's one way to show a message box, counted as a modal window: a shut-down
+// chosen meanwhile waits for the answer.
+int ShowTrayMessageBox(const MessageBoxText& box);
 // Runs the system's Open or Save dialog; false when it was cancelled, failed, or a
 // shut-down chosen meanwhile ended it as if cancelled.
 bool RunFileDialog(OPENFILENAMEW& dialog, bool save);

@@ -95,7 +95,7 @@ bool EditNote(const Note& note, NoteId replacing) {
     tray.noteInEditor = outerEdit;
     if (result != 1) return false;  // the note stays as it is, in the store and on disk
     if (!noteStore) return false;
-    ReportSave(noteStore->Replace(replacing, request.accepted), ShowMessageBox);
+    ReportSave(noteStore->Replace(replacing, request.accepted), ShowTrayMessageBox);
     WriteNoteDefaults(SystemRegistry(), request.accepted);
     return true;
 }

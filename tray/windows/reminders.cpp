@@ -122,7 +122,7 @@ void ObsoleteSweep() {
         uint32_t position = 0;
         if (answer < 0 || !noteStore->Find(id, position)) continue;  // not asked: nothing changes
         if (answer == 1)
-            ReportSave(noteStore->RemoveAt(position), ShowMessageBox);
+            ReportSave(noteStore->RemoveAt(position), ShowTrayMessageBox);
         else
             noteStore->At(position).obsoleteDeclined = 1;  // saved with the next save
     }

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "code_pages.h"
 #include "date_rules.h"
 #include "diary_lock.h"
 #include "main_window.h"
@@ -49,7 +50,9 @@ bool Win32StartupPlatform::TakeSingleInstanceLock() {
     return true;
 }
 
-int Win32StartupPlatform::ShowMessage(const MessageBoxText& box) { return ShowMessageBox(box); }
+int Win32StartupPlatform::ShowMessage(const MessageBoxText& box) { return ShowTrayMessageBox(box); }
+
+const CodePage& Win32StartupPlatform::SystemCodePage() { return AnsiCodePage(); }
 
 Registry& Win32StartupPlatform::InstallRegistry() { return SystemRegistry(); }
 

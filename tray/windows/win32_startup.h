@@ -18,6 +18,7 @@ class Win32StartupPlatform : public StartupPlatform {
 public:
     bool TakeSingleInstanceLock() override;
     int ShowMessage(const MessageBoxText& box) override;
+    const CodePage& SystemCodePage() override;
     Registry& InstallRegistry() override;
     long EnterDirectory(const std::string& directory) override;
     bool WritingRefusedHere() override;
