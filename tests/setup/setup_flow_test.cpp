@@ -192,6 +192,17 @@ TEST(Setup, ConfirmTextHoldsAChosenPathOfAnyLength) {
     EXPECT_EQ(Confirm(platform.browserPath + "\\Tolvek Diary"), platform.boxes.shown[1]);
 }
 
+// The browser gives the folder in the system's code page (here Windows-1250); the box
+// holds UTF-8, so that the wide function shows the same letters.
+TEST(Setup, ConfirmTextShowsAChosenPathInTheSystemCodePageAsUtf8) {
+    ScriptedSetup platform;
+    platform.browserPath = "D:\\Den\xedk \x8eofie";  // "Deník Žofie"
+    platform.boxes.answers = {kOkButton, kCancelButton};
+    RunChecked(platform);
+    ASSERT_EQ(2u, platform.boxes.shown.size());
+    EXPECT_EQ(Confirm("D:\\Den\xc3\xadk \xc5\xbdofie\\Tolvek Diary"), platform.boxes.shown[1]);
+}
+
 TEST(Setup, ChosenPathGetsTheFolderAppendedWithoutLookingAtItsEnd) {
     ScriptedSetup platform;
     platform.browserPath = "D:\\";

@@ -338,6 +338,10 @@ TEST(Uninstall, ClosingTextHoldsADirectoryOfAnyLength) {
     const std::string text = UninstalledText(Windows1250CodePage(), directory);
     EXPECT_EQ(2163u, text.size()) << "163 fixed characters and the directory";
     EXPECT_EQ(Done(directory).text, text);
+    // A directory in the system's code page (here Windows-1250) is named in UTF-8.
+    EXPECT_EQ(0u, UninstalledText(Windows1250CodePage(), "D:\\\x8elut\xfd").find("Uninstallation successful!\n\n"
+                                                                               "Your data files are stored in\n"
+                                                                               "D:\\\xc5\xbdlut\xc3\xbd\n"));
 
     // The longest directory the record gives: more than the 905 a 1000-byte text would hold.
     ScriptedUninstall platform;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "calendar_texts.h"
+#include "messages.h"
 #include "ui_text.h"
 
 namespace {
@@ -72,6 +73,21 @@ TEST_F(CalendarTextsTest, RefusalsNameTheFileAndTheReason) {
     EXPECT_EQ(u"", ImportRefusalText(FileRead::Ok, CalendarVerdict::Read, u"e.ics"));
     // A file name with a per cent sign stays as it is.
     EXPECT_EQ(u"1 poznámka byla exportována do 100%n.ics.", ExportedText(1, 0, u"100%n.ics"));
+}
+
+// The box as the tray program shows it: the text and title of the current language in
+// UTF-8, a file name beyond the code page (Greek, a character outside 16 bits) kept whole,
+// a lone surrogate replaced, and brought to the front after the file dialog.
+TEST_F(CalendarTextsTest, BoxHoldsTheLanguagesTextAndTitleInUtf8AndComesToTheFront) {
+    Use(1);
+    const MessageBoxText box = CurrentLanguageBox(ExportedText(1, 0, u"C:\\Άννα\\𝄞.ics"), kBoxOk | kIconInformation);
+    EXPECT_EQ(u8"1 poznámka byla exportována do C:\\Άννα\\𝄞.ics.", box.text);
+    EXPECT_EQ(u8"Kvorlík Tolvek", box.title);
+    EXPECT_EQ(0x10040u, box.style) << "MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND";
+    Use(0);
+    const std::u16string loneSurrogate = {u'a', 0xD800, u'b'};
+    EXPECT_EQ("1 note was exported to a\xEF\xBF\xBD" "b.", CurrentLanguageBox(ExportedText(1, 0, loneSurrogate), kBoxOk).text);
+    EXPECT_EQ("The Tolvek Diary", CurrentLanguageBox(u"", kBoxOk).title);
 }
 
 }  // namespace

@@ -342,6 +342,24 @@ TEST_F(SetupTest, ReinstallationReplacesTheProgramFilesAndKeepsDataAndDefaults) 
     EXPECT_EQ(target + "\\Tolvek.exe icon " + target + "\\Tolvek.exe,0", ShortcutTarget());
 }
 
+// The record keeps the directory in the system's ANSI code page: its accented letters show
+// in the boxes as the system's own conversion gives them, as the ANSI function showed them.
+TEST_F(SetupTest, ReinstallationNamesADirectoryOfAccentedLettersAsTheSystemSpellsIt) {
+    target = chosen + "\\Den\xedk";
+    InstallEarlier();
+    for (int box = 0; box < 4; ++box) AnswerBox(IDOK);
+    EXPECT_EQ(0, Run());
+
+    wchar_t wide[MAX_PATH] = {};
+    ASSERT_LT(0, MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, wide, MAX_PATH));
+    ASSERT_EQ(L"\\Den\u00edk", std::wstring(wide).substr(std::wstring(wide).size() - 6)) << "a letter beyond ASCII";
+    ASSERT_EQ(4u, robot.Opened().size());
+    ExpectBox(2, L"Tolvek Diary Installer",
+              L"The Tolvek Diary will be installed to\n" + std::wstring(wide) + L"\n\nDo you wish to continue?",
+              kOkCancel, nullptr);
+    EXPECT_EQ("tray program v2", File("Tolvek.exe"));
+}
+
 TEST_F(SetupTest, CancelledBrowserOrAFolderWithoutPathChangesNothing) {
     AnswerBox(IDOK);
     robot.ThenAnswer([](HWND browser) { Robot::Press(browser, IDCANCEL); });

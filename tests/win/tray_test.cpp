@@ -286,9 +286,9 @@ TEST_F(TrayProgramTest, CorruptFileIsSetAsideAndTheBackupRestored) {
     EXPECT_EQ(0, Run());
     ASSERT_EQ(2u, robot.Opened().size());
     EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
-    EXPECT_EQ(Widen(kCorruptDataFile.text), robot.Opened()[0].text);
+    EXPECT_EQ(Widen(CorruptDataFileMessage().text), robot.Opened()[0].text);
     EXPECT_EQ(std::vector<int>({IDOK}), robot.Opened()[0].buttons);
-    EXPECT_EQ(Widen(kNoDataFile.text), robot.Opened()[1].text);
+    EXPECT_EQ(Widen(NoDataFileQuestion().text), robot.Opened()[1].text);
     EXPECT_EQ(std::vector<int>({IDYES, IDNO}), robot.Opened()[1].buttons);
     EXPECT_EQ(damaged, File("CORRUPT_DATA.dat"));
     EXPECT_EQ(1u, count);
@@ -302,7 +302,7 @@ TEST_F(TrayProgramTest, UnwritableDiaryOffersRetryAndCancelEndsTheProgram) {
     robot.ThenAnswer([](HWND box) { Robot::Press(box, IDCANCEL); });
     EXPECT_EQ(0, Run());
     ASSERT_EQ(2u, robot.Opened().size());
-    EXPECT_EQ(Widen(kCannotCreateDataFile.text), robot.Opened()[0].text);
+    EXPECT_EQ(Widen(CannotCreateDataFileMessage().text), robot.Opened()[0].text);
     EXPECT_EQ(std::vector<int>({IDRETRY, IDCANCEL}), robot.Opened()[0].buttons);
     EXPECT_EQ(nullptr, tray.mainWindow);
     EXPECT_EQ("", File("tolvek.dat"));
@@ -354,7 +354,7 @@ TEST_F(TrayProgramTest, FailedSaveAtShutDownIsToldAndTheFileKept) {
     CloseHandle(holder);
     ASSERT_EQ(1u, robot.Opened().size());
     EXPECT_EQ(L"Tolvek: ERROR", robot.Opened()[0].title);
-    EXPECT_EQ(Widen(kSaveFailed.text), robot.Opened()[0].text);
+    EXPECT_EQ(Widen(SaveFailedMessage().text), robot.Opened()[0].text);
     EXPECT_EQ(original, File("tolvek.dat"));
     EXPECT_EQ("", File("tolvek.dat.new")) << "no temporary file is left";
 }
