@@ -86,7 +86,8 @@ TEST_F(CalendarTextsTest, BoxHoldsTheLanguagesTextAndTitleInUtf8AndComesToTheFro
     EXPECT_EQ(0x10040u, box.style) << "MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND";
     Use(0);
     const std::u16string loneSurrogate = {u'a', 0xD800, u'b'};
-    EXPECT_EQ("1 note was exported to a\xEF\xBF\xBD" "b.", CurrentLanguageBox(ExportedText(1, 0, loneSurrogate), kBoxOk).text);
+    EXPECT_EQ("1 note was exported to a\xEF\xBF\xBD" "b.",
+              CurrentLanguageBox(ExportedText(1, 0, loneSurrogate), kBoxOk).text);
     EXPECT_EQ("The Tolvek Diary", CurrentLanguageBox(u"", kBoxOk).title);
 }
 

@@ -92,7 +92,8 @@ void ExportToCalendar(HWND mainWindow) {
     const bool written =
         WriteFileWhole(DiskFileSystemByUtf8Name(), Utf8FromWide(path), file.text.data(), file.text.size(), true);
     if (written)
-        ShowTrayMessageBox(CurrentLanguageBox(ExportedText(file.exported, file.skipped, AsU16(path)), MB_OK | MB_ICONINFORMATION));
+        ShowTrayMessageBox(
+            CurrentLanguageBox(ExportedText(file.exported, file.skipped, AsU16(path)), MB_OK | MB_ICONINFORMATION));
     else
         ShowTrayMessageBox(CurrentLanguageBox(FillIn(Text(Txt::ExportFailed), 0, AsU16(path)), MB_OK | MB_ICONWARNING));
 }
@@ -118,8 +119,8 @@ void ImportFromCalendar(HWND mainWindow) {
     counts.passed = found.passed;
     counts.unreadable = found.unreadable;
     counts.altered = found.altered;
-    if (ShowTrayMessageBox(CurrentLanguageBox(ImportQuestionText(counts, AsU16(path)), MB_YESNO | MB_ICONQUESTION)) != IDYES)
-        return;
+    const MessageBoxText question = CurrentLanguageBox(ImportQuestionText(counts, AsU16(path)), MB_YESNO | MB_ICONQUESTION);
+    if (ShowTrayMessageBox(question) != IDYES) return;
     if (!noteStore) return;
     // A reminder pass may have changed the diary while the question was open.
     DropNotesAlreadyStored(*noteStore, found.notes);
