@@ -34,6 +34,8 @@ extern int32_t languageIndex;
 
 // A fresh tag for every write, 0 to 32767, from the runtime's generator.
 int32_t DrawTag();
+// Seeds that generator from the clock, so that two runs draw different tags.
+void SeedTagsFromClock();
 
 // The file's bytes for `notes` in the given order.
 std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,
