@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 
 const char kDataFileName[] = "tolvek.dat";
@@ -11,6 +12,8 @@ const char kCorruptFileName[] = "CORRUPT_DATA.dat";
 int32_t languageIndex = 0;
 
 int32_t DrawTag() { return static_cast<int32_t>(std::rand() & 0x7FFF); }
+
+void SeedTagsFromClock() { std::srand(static_cast<unsigned>(std::time(nullptr))); }
 
 std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,
                                           int32_t language, int32_t tag) {

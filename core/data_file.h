@@ -31,9 +31,12 @@ constexpr uint64_t kDataFileOverhead = 16;  // two tags, the count and the langu
 
 // The user-interface language: 0 English, 1 Czech, 2 Slovak; any other value is kept as it is.
 extern int32_t languageIndex;
+constexpr int32_t kLanguageCount = 3;
 
 // A fresh tag for every write, 0 to 32767, from the runtime's generator.
 int32_t DrawTag();
+// Seeds that generator from the clock, so that two runs draw different tags.
+void SeedTagsFromClock();
 
 // The file's bytes for `notes` in the given order.
 std::vector<unsigned char> EncodeDataFile(const std::vector<const Note*>& notes,

@@ -57,12 +57,9 @@ public:
             for (uint64_t& key : packed_) key &= 0xFFFFFFFF;
             return std::move(packed_);
         }
-        std::sort(wide_.begin(), wide_.end(), [](const WideKey& a, const WideKey& b) {
-            if (a.date.year != b.date.year) return a.date.year < b.date.year;
-            if (a.date.month != b.date.month) return a.date.month < b.date.month;
-            if (a.date.day != b.date.day) return a.date.day < b.date.day;
-            return a.place < b.place;
-        });
+        // Stable: the keys were taken in file order, so notes on one date keep their places.
+        std::stable_sort(wide_.begin(), wide_.end(),
+                         [](const WideKey& a, const WideKey& b) { return !IsOnOrBefore(b.date, a.date); });
         std::vector<uint64_t> order;
         order.reserve(wide_.size());
         for (const WideKey& key : wide_) order.push_back(key.place);

@@ -3,6 +3,7 @@
 #include "date_rules.h"
 
 std::unique_ptr<NoteStore> noteStore;
+bool saveFailureShown = false;
 
 namespace {
 
@@ -189,10 +190,12 @@ int RunTolvek(StartupPlatform& platform) {
     RetireUserAutostart(platform.InstallRegistry());
     std::string dataDirectory;
     if (!EnterDataDirectory(platform, directory, dataDirectory)) return 0;
+    SeedTagsFromClock();
     platform.PrepareControls();
     std::unique_ptr<NoteStore> store = LoadDiary(platform, dataDirectory);
     if (!store) return 0;
     noteStore = std::move(store);  // shut-down saves and frees it
+    saveFailureShown = false;
     platform.LoadTexts();
     platform.CreateMainWindow();
     platform.AddTrayIcon();
@@ -204,12 +207,11 @@ int RunTolvek(StartupPlatform& platform) {
 }
 
 void ReportSave(bool saved, const std::function<int(const MessageBoxText&)>& showMessage) {
-    static bool failureShown = false;
     if (saved) {
-        failureShown = false;
+        saveFailureShown = false;
         return;
     }
-    if (failureShown) return;
-    failureShown = true;
+    if (saveFailureShown) return;
+    saveFailureShown = true;
     showMessage(SaveFailedMessage());
 }

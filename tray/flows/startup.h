@@ -43,7 +43,7 @@ public:
     virtual DataDirectoryClaim ClaimDataDirectory() = 0;
     // When the file was last written, in ticks that only compare; false when unknown.
     virtual bool LastWriteTime(const std::string& path, uint64_t& time) = 0;
-    // Seeds the tags' generator, registers the list and rich-edit controls.
+    // Registers the list and rich-edit controls.
     virtual void PrepareControls() = 0;
     virtual FileSystem& Files() = 0;
     // Clears the text table, takes the text resources and applies `languageIndex`.
@@ -59,6 +59,8 @@ public:
 
 // The diary, owned by the program from start-up to shut-down; empty before and after.
 extern std::unique_ptr<NoteStore> noteStore;
+// A failed save has been shown and no save has succeeded since: the next failure stays silent.
+extern bool saveFailureShown;
 
 // Makes the diary's home the current directory, locked for this process. The home is chosen
 // once and recorded for the user: the user's own folder where it holds a diary; else the

@@ -30,9 +30,8 @@ constexpr char16_t kWindows1250High[128] = {
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,  // 0xF8
 };
 
-constexpr int kLanguageSlots = 3;  // English, Czech, Slovak
-TextResource tableResources[kLanguageSlots] = {};
-TextResource aboutResources[kLanguageSlots] = {};
+TextResource tableResources[kLanguageCount] = {};
+TextResource aboutResources[kLanguageCount] = {};
 
 int SlotOf(int32_t index) {
     if (index == 1 || index == 2) {
@@ -88,7 +87,7 @@ void LoadUiText(const char* text, std::size_t size) {
 }
 
 void SetTextResources(const TextResource tables[3], const TextResource abouts[3]) {
-    for (int slot = 0; slot < kLanguageSlots; ++slot) {
+    for (int slot = 0; slot < kLanguageCount; ++slot) {
         tableResources[slot] = tables[slot];
         aboutResources[slot] = abouts[slot];
     }

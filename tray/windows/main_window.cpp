@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <vector>
 
 #include "about_box.h"
@@ -37,6 +38,7 @@ struct Column {
 };
 const Column kColumns[] = {
     {Txt::DateLabel, 80, LVCFMT_CENTER}, {Txt::TextLabel, 297, LVCFMT_LEFT}, {Txt::ReminderLabel, 190, LVCFMT_LEFT}};
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
 int ColumnWidth(int column, UINT dpi) { return ScaledWithFont(noteListView, kColumns[column].width, dpi); }
 
@@ -145,10 +147,10 @@ HWND ListWithoutOwnTexts(HWND window) {
 
 BOOL OnInitDialog(HWND window) {
     BuildTrayMenuAndTexts(window);
-    if (languageIndex >= 0 && languageIndex <= 2)
+    if (languageIndex >= 0 && languageIndex < kLanguageCount)
         CheckRadioButton(window, IDC_ENGLISH, IDC_SLOVAK, IDC_ENGLISH + languageIndex);
     noteListView = ListWithoutOwnTexts(window);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kColumnCount; ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
@@ -166,7 +168,7 @@ BOOL OnInitDialog(HWND window) {
 // Moved to a monitor of another scale. The system re-lays the dialog's controls and
 // fonts (per-monitor awareness version 2); the pixel sizes of our own are ours to scale.
 BOOL OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
-    for (int i = 0; i < 3; ++i) SendMessageW(noteListView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), ColumnWidth(i, dpi));
+    for (int i = 0; i < kColumnCount; ++i) SendMessageW(noteListView, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(i), ColumnWidth(i, dpi));
     SetProgramIcons(window, dpi);
     RescaleTrayIcon(dpi);
     if (SystemRescalesDialogs(window)) return FALSE;  // the dialog manager moves and sizes it
@@ -178,7 +180,7 @@ BOOL OnDpiChanged(HWND window, UINT dpi, const RECT& suggested) {
 void OnLanguageChanged(HWND window) {
     DestroyMenu(trayMenu);
     BuildTrayMenuAndTexts(window);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kColumnCount; ++i) {
         LVCOLUMNW column = {};
         column.mask = LVCF_TEXT;
         column.pszText = const_cast<wchar_t*>(Wide(Text(kColumns[i].heading)));

@@ -1,6 +1,8 @@
 // The note editor: five drop-down lists for the date and the reminder, and the text.
 #include "note_editor.h"
 
+#include <iterator>
+
 #include "date_rules.h"
 #include "editor_fields.h"
 #include "install_record.h"
@@ -56,8 +58,8 @@ void OnAccept(HWND dialog) {
     auto* request = reinterpret_cast<EditorRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
     wchar_t text[kNoteTextSize] = {};
     GetDlgItemTextW(dialog, IDC_TEXT, text, static_cast<int>(kNoteTextSize));
-    int positions[5];
-    for (int i = 0; i < 5; ++i)
+    int positions[std::size(kListControls)];
+    for (std::size_t i = 0; i < std::size(kListControls); ++i)
         positions[i] = static_cast<int>(SendDlgItemMessageW(dialog, kListControls[i], CB_GETCURSEL, 0, 0));
     EditorChoice choice;
     choice.year = positions[0];

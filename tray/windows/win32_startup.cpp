@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "code_pages.h"
@@ -104,7 +102,6 @@ bool Win32StartupPlatform::EnterUserDataFolder(std::string& path) {
 }
 
 void Win32StartupPlatform::PrepareControls() {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
     // comctl32 is not among the DLLs Windows always takes from the system directory, so it
     // is loaded from there here rather than imported.
     using InitCommonControlsExFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
