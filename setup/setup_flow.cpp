@@ -1,9 +1,8 @@
 #include "setup_flow.h"
 
-namespace {
+#include "product.h"
 
-// The folder appended to the chosen one in a fresh installation.
-const char kInstallFolderName[] = "Tolvek Diary";
+namespace {
 
 const char kInstallerTitle[] = "Tolvek Diary Installer";
 const char kInstallerColonTitle[] = "Tolvek Diary Installer:";
@@ -98,7 +97,7 @@ bool AgreeOnDirectory(SetupPlatform& platform, Installation& installation) {
     if (!installation.reinstalling) {
         std::string chosen;
         if (!platform.BrowseForFolder(chosen)) return false;
-        installation.directory = chosen + "\\" + kInstallFolderName;
+        installation.directory = chosen + "\\" TOLVEK_INSTALL_FOLDER_NAME;
     }
     std::string confirmText;
     return platform.ShowMessage(ConfirmInstallMessage(installation.directory, confirmText)) == kAnswerOk;
@@ -123,17 +122,17 @@ int RunSetup(SetupPlatform& platform) {
 
     // Only the last level is created; an existing directory is used and never removed.
     installation.directoryCreated = platform.MakeDirectory(installation.directory);
-    installation.tolvekExe.path = installation.directory + "\\Tolvek.exe";
-    installation.uninstallExe.path = installation.directory + "\\Uninstall.exe";
-    installation.history.path = installation.directory + "\\History.txt";
+    installation.tolvekExe.path = installation.directory + "\\" TOLVEK_PROGRAM_FILE;
+    installation.uninstallExe.path = installation.directory + "\\" TOLVEK_UNINSTALLER_FILE;
+    installation.history.path = installation.directory + "\\" TOLVEK_HISTORY_FILE;
 
-    if (!CopyInto(platform, "Tolvek.ex1", installation.tolvekExe) ||
-        !CopyInto(platform, "Uninstall.ex1", installation.uninstallExe)) {
+    if (!CopyInto(platform, TOLVEK_SHIPPED_PROGRAM_FILE, installation.tolvekExe) ||
+        !CopyInto(platform, TOLVEK_SHIPPED_UNINSTALLER_FILE, installation.uninstallExe)) {
         platform.ShowMessage(kCopyFailedBox);
         UndoCopies(platform, installation);
         return 0;
     }
-    CopyInto(platform, "History.txt", installation.history);  // optional
+    CopyInto(platform, TOLVEK_HISTORY_FILE, installation.history);  // optional
 
     if (WriteInstallationRecord(registry, installation.directory, InstalledKiB(platform, installation)) !=
         kErrorSuccess) {

@@ -1,5 +1,7 @@
 #include "uninstall_flow.h"
 
+#include "product.h"
+
 namespace {
 
 const char kUninstallerTitle[] = "Tolvek Diary Uninstaller:";
@@ -24,7 +26,7 @@ const MessageBoxText kRecordNotDeletedBox = {
 
 std::string UninstalledText(const std::string& directory) {
     return "Uninstallation successful!\n\nYour data files are stored in\n" + directory +
-           "\nand in the folder Tolvek Diary in each user's local application data"
+           "\nand in the folder " TOLVEK_DATA_FOLDER_NAME " in each user's local application data"
            "\nDo whatever you wanna do with it...";
 }
 
@@ -34,9 +36,7 @@ namespace {
 // anything changes, since a second run could no longer reach them.
 bool MayRemoveAutostart(Registry& registry) {
     for (const Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) {
-        RegistryKey run = 0;
-        const long opened = registry.OpenKey(hive, kRunKeyPath, KeyAccess::Write, run);
-        if (opened == kErrorSuccess) registry.CloseKey(run);
+        const long opened = OpenKey(registry, hive, kRunKeyPath, KeyAccess::Write).result();
         if (opened != kErrorSuccess && opened != kErrorFileNotFound) return false;
     }
     return true;
@@ -49,8 +49,8 @@ bool RemoveProgramFiles(UninstallPlatform& platform, const std::string& director
     // Names are relative to the recorded directory: one that cannot be entered must not
     // let them reach a "Tolvek.exe" wherever the process happens to stand.
     if (!platform.EnterDirectory(directory)) return !platform.Exists(directory);
-    if (platform.Exists("Tolvek.exe") && !platform.RemoveFile("Tolvek.exe")) return false;
-    platform.RemoveFile("History.txt");  // may be missing; the removal goes on
+    if (platform.Exists(TOLVEK_PROGRAM_FILE) && !platform.RemoveFile(TOLVEK_PROGRAM_FILE)) return false;
+    platform.RemoveFile(TOLVEK_HISTORY_FILE);  // may be missing; the removal goes on
     return true;
 }
 

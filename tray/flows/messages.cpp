@@ -1,10 +1,11 @@
 #include "messages.h"
 
 #include "data_file.h"
+#include "product.h"
 
 namespace {
 const char kErrorTitle[] = "Tolvek: ERROR";
-const char kDiaryTitle[] = "Tolvek Diary";
+const char kDiaryTitle[] = TOLVEK_PRODUCT_NAME;
 }
 
 const MessageBoxText kAlreadyRunning = {"Tolvek is already running", "", kBoxOk};

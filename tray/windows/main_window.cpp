@@ -19,6 +19,7 @@
 #include "startup.h"
 #include "tray_icon.h"
 #include "ui_text.h"
+#include "text_conversions.h"
 #include "win32_text.h"
 
 TrayState tray;

@@ -10,6 +10,7 @@
 #include "startup.h"
 #include "tray_state.h"
 #include "ui_text.h"
+#include "text_conversions.h"
 #include "win32_text.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "resource_ids.h"
 #include "startup.h"
 #include "ui_text.h"
+#include "text_conversions.h"
 #include "win32_text.h"
 
 namespace {
