@@ -188,4 +188,27 @@ TEST_F(InstallRecordTest, WritesWithoutTheRightReportTheirFailure) {
     EXPECT_EQ(kErrorAccessDenied, WriteDataHome(registry, "C:\\Home"));
 }
 
+// A key that went through the seam's owner is closed once, whoever holds it last; one that
+// failed to open is never closed.
+TEST_F(InstallRecordTest, OpenedKeyClosesOnceWhereverItIsMovedAndNeverWhenItFailed) {
+    struct CountingRegistry : MemoryRegistry {
+        void CloseKey(RegistryKey key) override {
+            ++closes;
+            MemoryRegistry::CloseKey(key);
+        }
+        int closes = 0;
+    } counting;
+    {
+        OpenedKey first = OpenKey(counting, Hive::LocalMachine, kUninstallListPath, KeyAccess::Read);
+        ASSERT_TRUE(first.isOpen());
+        const OpenedKey last(std::move(first));
+        EXPECT_EQ(1u, counting.OpenKeys());
+        const OpenedKey missing = OpenKey(counting, Hive::LocalMachine, "software\no such key", KeyAccess::Read);
+        EXPECT_EQ(kErrorFileNotFound, missing.result());
+        EXPECT_FALSE(missing.isOpen());
+    }
+    EXPECT_EQ(1, counting.closes);
+    EXPECT_EQ(0u, counting.OpenKeys());
+}
+
 }  // namespace
