@@ -30,7 +30,7 @@ const MessageBoxText kRunningBox = {
 const char kDoneText[] = "The Tolvek Diary was successfully installed";
 // Lines of the Done box for what could not be made: the installation stands without them.
 const char kNoAutostartLine[] =
-    "\nIt could not be set to start at logon: please start Tolvek.exe from the installation directory.";
+    "\nIt could not be set to start at logon: please start " TOLVEK_PROGRAM_FILE " from the installation directory.";
 const char kNoShortcutLine[] = "\nThe Start menu entry could not be made.";
 
 // One file this run installs, and whether it was there before: a failure deletes only
