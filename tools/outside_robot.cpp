@@ -102,8 +102,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (command == "none" && argc == 4) {
-        return WaitFor(WideFromUtf8(argv[2]), Kind::MessageBox, static_cast<DWORD>(std::atoi(argv[3]))) ? Fail("unexpected box")
-                                                                                                      : 0;
+        return WaitFor(WideFromUtf8(argv[2]), Kind::MessageBox, static_cast<DWORD>(std::atoi(argv[3])))
+                   ? Fail("unexpected box")
+                   : 0;
     }
     if (command == "dialog" && argc == 4) {
         const HWND dialog = WaitFor(WideFromUtf8(argv[2]), Kind::Dialog, kWaitMs);

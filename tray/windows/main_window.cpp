@@ -17,9 +17,9 @@
 #include "registry.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "text_conversions.h"
 #include "tray_icon.h"
 #include "ui_text.h"
-#include "text_conversions.h"
 #include "win32_text.h"
 
 TrayState tray;

@@ -8,9 +8,9 @@
 #include "registry.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "text_conversions.h"
 #include "tray_state.h"
 #include "ui_text.h"
-#include "text_conversions.h"
 #include "win32_text.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "reminder_texts.h"
 #include "resource_ids.h"
 #include "startup.h"
-#include "ui_text.h"
 #include "text_conversions.h"
+#include "ui_text.h"
 #include "win32_text.h"
 
 namespace {
