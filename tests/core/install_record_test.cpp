@@ -160,16 +160,15 @@ TEST_F(InstallRecordTest, PerUserAutostartRetiresOnlyBesideTheSameMachineValue) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryRegistry fresh;
-        RegistryKey key = 0;
         if (!c.machine.empty()) {
-            ASSERT_EQ(kErrorSuccess, fresh.CreateKeyPath(Hive::LocalMachine, kRunKeyPath, key));
-            fresh.SetString(key, kAutostartValue, c.machine);
-            fresh.CloseKey(key);
+            const OpenedKey key = CreateKeyPath(fresh, Hive::LocalMachine, kRunKeyPath);
+            ASSERT_EQ(kErrorSuccess, key.result());
+            fresh.SetString(key.handle(), kAutostartValue, c.machine);
         }
         if (!c.user.empty()) {
-            ASSERT_EQ(kErrorSuccess, fresh.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, key));
-            fresh.SetString(key, kAutostartValue, c.user);
-            fresh.CloseKey(key);
+            const OpenedKey key = CreateKeyPath(fresh, Hive::CurrentUser, kRunKeyPath);
+            ASSERT_EQ(kErrorSuccess, key.result());
+            fresh.SetString(key.handle(), kAutostartValue, c.user);
         }
         EXPECT_EQ(c.retired, RetireUserAutostart(fresh));
         EXPECT_EQ(c.retired || c.user.empty() ? "<missing>" : c.user + std::string(1, '\0'),
