@@ -18,9 +18,11 @@ function(tolvek_flow_program program part)
     target_link_libraries(${platform} PUBLIC ${flow} tolvek_win32 ${ARGN})
     target_compile_options(${platform} PRIVATE ${TOLVEK_WARNINGS})
 
-    # windres reports no dependencies: rebuild the resources when the manifest or the version changes.
+    # windres reports no dependencies: rebuild the resources when the manifest, the version or
+    # the product's facts change.
     set_property(SOURCE ${part}.rc APPEND PROPERTY OBJECT_DEPENDS
         ${CMAKE_CURRENT_SOURCE_DIR}/${part}.manifest ${PROJECT_SOURCE_DIR}/win32/version_info.rc
+        ${PROJECT_SOURCE_DIR}/core/product.h
         ${PROJECT_SOURCE_DIR}/tray/resources/tolvek.ico)
     add_executable(${program} WIN32 ${part}_main.cpp ${part}.rc)
     target_link_libraries(${program} PRIVATE ${platform})

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <map>
 
+#include "product.h"
+
 namespace {
 
 constexpr std::size_t kLineOctets = 75;
@@ -202,10 +204,10 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
     file.out.reserve(notes.size() * 520 + 256);
     file.Line("BEGIN:VCALENDAR");
     file.Line("VERSION:2.0");
-    file.Line("PRODID:-//Tolvek//Tolvek Diary 1.1//EN");
+    file.Line("PRODID:-//Tolvek//" TOLVEK_PRODUCT_NAME " " TOLVEK_VERSION_TEXT "//EN");
     file.Line("CALSCALE:GREGORIAN");
     file.Line("METHOD:PUBLISH");
-    file.Line("X-WR-CALNAME:Tolvek Diary");
+    file.Line("X-WR-CALNAME:" TOLVEK_PRODUCT_NAME);
     char stampText[32];
     std::snprintf(stampText, sizeof stampText, "%04d%02d%02dT%02d%02d%02dZ", stamp.year, stamp.month, stamp.day,
                   stamp.hour, stamp.minute, stamp.second);

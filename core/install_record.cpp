@@ -3,15 +3,13 @@
 #include <cstring>
 
 #include "file_system.h"
+#include "product.h"
 
 const char kUninstallListPath[] = "software\\microsoft\\windows\\currentversion\\uninstall";
 const char kRecordKeyPath[] = "software\\microsoft\\windows\\currentversion\\uninstall\\tolvek";
 const char kRunKeyPath[] = "software\\microsoft\\windows\\currentversion\\run";
 const char kAutostartValue[] = "TolvekDiary";
-const char kDisplayName[] = "Tolvek Diary";
-const char kPerUserKeyPath[] = "Software\\Tolvek Diary";
-const char kPublisher[] = "the Tolvek team";
-const char kDisplayVersion[] = "1.1";
+const char kPerUserKeyPath[] = "Software\\" TOLVEK_USER_KEY_NAME;
 
 namespace {
 
@@ -20,28 +18,42 @@ long FirstFailure(long sofar, long code) { return sofar != kErrorSuccess ? sofar
 
 }  // namespace
 
-std::string UninstallCommand(const std::string& directory) { return "\"" + directory + "\\Uninstall.exe\""; }
+OpenedKey OpenKey(Registry& registry, Hive hive, const std::string& path, KeyAccess access) {
+    RegistryKey key = 0;
+    const long result = registry.OpenKey(hive, path, access, key);
+    return OpenedKey(registry, result, key);
+}
+
+OpenedKey CreateSubkey(Registry& registry, const OpenedKey& parent, const std::string& subkey) {
+    RegistryKey key = 0;
+    const long result = registry.CreateKey(parent.handle(), subkey, key);
+    return OpenedKey(registry, result, key);
+}
+
+OpenedKey CreateKeyPath(Registry& registry, Hive hive, const std::string& path) {
+    RegistryKey key = 0;
+    const long result = registry.CreateKeyPath(hive, path, key);
+    return OpenedKey(registry, result, key);
+}
+
+std::string UninstallCommand(const std::string& directory) {
+    return "\"" + directory + "\\" TOLVEK_UNINSTALLER_FILE "\"";
+}
 
 std::string AutostartCommand(const std::string& directory) {
-    return "\"" + directory + "\\Tolvek.exe\"";
+    return "\"" + directory + "\\" TOLVEK_PROGRAM_FILE "\"";
 }
 
 bool MayChangeInstallationRecord(Registry& registry) {
-    RegistryKey list = 0;
-    if (registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list) != kErrorSuccess)
-        return false;
-    registry.CloseKey(list);
-    return true;
+    return OpenKey(registry, Hive::LocalMachine, kUninstallListPath, KeyAccess::Write).isOpen();
 }
 
 long ReadInstallPath(Registry& registry, std::string& directory) {
-    RegistryKey key = 0;
-    long result = registry.OpenKey(Hive::LocalMachine, kRecordKeyPath, KeyAccess::Read, key);
-    if (result != kErrorSuccess) return result;
+    const OpenedKey record = OpenKey(registry, Hive::LocalMachine, kRecordKeyPath, KeyAccess::Read);
+    if (!record.isOpen()) return record.result();
     char buffer[kMaxInstallPathLength + 1] = {};
     uint32_t size = sizeof buffer;
-    result = registry.QueryValue(key, "Path", buffer, size);
-    registry.CloseKey(key);
+    const long result = registry.QueryValue(record.handle(), "Path", buffer, size);
     if (result != kErrorSuccess) return result;
     // A value stored without its NUL is taken up to the buffer's end, never past it.
     const std::size_t length = size < sizeof buffer ? size : sizeof buffer;
@@ -55,23 +67,25 @@ namespace {
 
 // Both defaults from one key, or false and nothing changed.
 bool ReadDefaultsPair(Registry& registry, Hive hive, const char* path, Note& note) {
-    RegistryKey key = 0;
-    if (registry.OpenKey(hive, path, KeyAccess::Read, key) != kErrorSuccess) return false;
+    const OpenedKey key = OpenKey(registry, hive, path, KeyAccess::Read);
+    if (!key.isOpen()) return false;
     unsigned char advance[4] = {}, period[4] = {};
     uint32_t advanceSize = sizeof advance, periodSize = sizeof period;
     const bool bothRead =
-        registry.QueryValue(key, "DefNoteAdvance", advance, advanceSize) == kErrorSuccess &&
-        registry.QueryValue(key, "DefNotePeriod", period, periodSize) == kErrorSuccess;
-    registry.CloseKey(key);
+        registry.QueryValue(key.handle(), "DefNoteAdvance", advance, advanceSize) == kErrorSuccess &&
+        registry.QueryValue(key.handle(), "DefNotePeriod", period, periodSize) == kErrorSuccess;
     if (!bothRead) return false;
     note.advance = GetInt32(advance);
     note.period = GetInt32(period);
     return true;
 }
 
-long SetDefaultsPair(Registry& registry, RegistryKey key, const Note& note) {
-    const long result = registry.SetDword(key, "DefNoteAdvance", static_cast<uint32_t>(note.advance));
-    return FirstFailure(result, registry.SetDword(key, "DefNotePeriod", static_cast<uint32_t>(note.period)));
+// Into an opened key; the key's own failure to open comes first.
+long SetDefaultsPair(Registry& registry, const OpenedKey& key, const Note& note) {
+    if (!key.isOpen()) return key.result();
+    const long result = registry.SetDword(key.handle(), "DefNoteAdvance", static_cast<uint32_t>(note.advance));
+    return FirstFailure(result,
+                        registry.SetDword(key.handle(), "DefNotePeriod", static_cast<uint32_t>(note.period)));
 }
 
 }  // namespace
@@ -82,52 +96,46 @@ void ReadNoteDefaults(Registry& registry, Note& note) {
 }
 
 long WriteNoteDefaults(Registry& registry, const Note& note) {
-    RegistryKey key = 0;
     // A missing record is not created.
-    long result = registry.OpenKey(Hive::LocalMachine, kRecordKeyPath, KeyAccess::SetValue, key);
-    if (result == kErrorSuccess) {
-        result = SetDefaultsPair(registry, key, note);
-        registry.CloseKey(key);
-    }
-    if (result == kErrorSuccess) {
+    if (SetDefaultsPair(registry, OpenKey(registry, Hive::LocalMachine, kRecordKeyPath, KeyAccess::SetValue), note) ==
+        kErrorSuccess) {
         RemovePerUserDefaults(registry);  // the pair it held must not shadow this one
-        return result;
+        return kErrorSuccess;
     }
-    result = registry.CreateKeyPath(Hive::CurrentUser, kPerUserKeyPath, key);
-    if (result != kErrorSuccess) return result;
-    result = SetDefaultsPair(registry, key, note);
-    registry.CloseKey(key);
-    return result;
+    return SetDefaultsPair(registry, CreateKeyPath(registry, Hive::CurrentUser, kPerUserKeyPath), note);
 }
 
+namespace {
+
+// The record's key under the list of installed programs; the list is closed again at once.
+OpenedKey CreateRecordKey(Registry& registry) {
+    const OpenedKey list = OpenKey(registry, Hive::LocalMachine, kUninstallListPath, KeyAccess::Write);
+    if (!list.isOpen()) return OpenedKey(registry, list.result(), 0);
+    return CreateSubkey(registry, list, "tolvek");
+}
+
+}  // namespace
+
 long WriteInstallationRecord(Registry& registry, const std::string& directory, uint32_t sizeKiB) {
-    RegistryKey list = 0, record = 0;
-    long result = registry.OpenKey(Hive::LocalMachine, kUninstallListPath, KeyAccess::Write, list);
-    if (result != kErrorSuccess) return result;
-    result = registry.CreateKey(list, "tolvek", record);
-    registry.CloseKey(list);
-    if (result != kErrorSuccess) return result;
-    result = registry.SetString(record, "Path", directory);
-    result = FirstFailure(result, registry.SetString(record, "UninstallString", UninstallCommand(directory)));
-    result = FirstFailure(result, registry.SetString(record, "DisplayName", kDisplayName));
-    result = FirstFailure(result, registry.SetString(record, "DisplayIcon", directory + "\\Tolvek.exe"));
-    result = FirstFailure(result, registry.SetString(record, "DisplayVersion", kDisplayVersion));
-    result = FirstFailure(result, registry.SetString(record, "Publisher", kPublisher));
-    result = FirstFailure(result, registry.SetString(record, "InstallLocation", directory));
-    result = FirstFailure(result, registry.SetDword(record, "EstimatedSize", sizeKiB));
-    result = FirstFailure(result, registry.SetDword(record, "NoModify", 1));
-    result = FirstFailure(result, registry.SetDword(record, "NoRepair", 1));
-    registry.CloseKey(record);
-    return result;
+    const OpenedKey record = CreateRecordKey(registry);
+    if (!record.isOpen()) return record.result();
+    const RegistryKey key = record.handle();
+    long result = registry.SetString(key, "Path", directory);
+    result = FirstFailure(result, registry.SetString(key, "UninstallString", UninstallCommand(directory)));
+    result = FirstFailure(result, registry.SetString(key, "DisplayName", TOLVEK_PRODUCT_NAME));
+    result = FirstFailure(result, registry.SetString(key, "DisplayIcon", directory + "\\" TOLVEK_PROGRAM_FILE));
+    result = FirstFailure(result, registry.SetString(key, "DisplayVersion", TOLVEK_VERSION_TEXT));
+    result = FirstFailure(result, registry.SetString(key, "Publisher", TOLVEK_PUBLISHER));
+    result = FirstFailure(result, registry.SetString(key, "InstallLocation", directory));
+    result = FirstFailure(result, registry.SetDword(key, "EstimatedSize", sizeKiB));
+    result = FirstFailure(result, registry.SetDword(key, "NoModify", 1));
+    return FirstFailure(result, registry.SetDword(key, "NoRepair", 1));
 }
 
 long AddAutostart(Registry& registry, const std::string& directory) {
-    RegistryKey run = 0;
-    long result = registry.CreateKeyPath(Hive::LocalMachine, kRunKeyPath, run);
-    if (result != kErrorSuccess) return result;
-    result = registry.SetString(run, kAutostartValue, AutostartCommand(directory));
-    registry.CloseKey(run);
-    return result;
+    const OpenedKey run = CreateKeyPath(registry, Hive::LocalMachine, kRunKeyPath);
+    if (!run.isOpen()) return run.result();
+    return registry.SetString(run.handle(), kAutostartValue, AutostartCommand(directory));
 }
 
 namespace {
@@ -136,12 +144,9 @@ enum class Removed { Subkey, Value };
 
 // Opens the key at `path` for writing and deletes one subkey or value in it.
 long RemoveFromKey(Registry& registry, Hive hive, const char* path, Removed what, const char* name) {
-    RegistryKey key = 0;
-    long result = registry.OpenKey(hive, path, KeyAccess::Write, key);
-    if (result != kErrorSuccess) return result;
-    result = what == Removed::Subkey ? registry.DeleteKey(key, name) : registry.DeleteValue(key, name);
-    registry.CloseKey(key);
-    return result;
+    const OpenedKey key = OpenKey(registry, hive, path, KeyAccess::Write);
+    if (!key.isOpen()) return key.result();
+    return what == Removed::Subkey ? registry.DeleteKey(key.handle(), name) : registry.DeleteValue(key.handle(), name);
 }
 
 }  // namespace
@@ -163,13 +168,11 @@ namespace {
 
 // A string value whole, or empty when it cannot be read.
 std::string ReadString(Registry& registry, Hive hive, const char* path, const char* name) {
-    RegistryKey key = 0;
-    if (registry.OpenKey(hive, path, KeyAccess::Read, key) != kErrorSuccess) return "";
+    const OpenedKey key = OpenKey(registry, hive, path, KeyAccess::Read);
+    if (!key.isOpen()) return "";
     char buffer[kMaxInstallPathLength + 1] = {};
     uint32_t size = sizeof buffer;
-    const long result = registry.QueryValue(key, name, buffer, size);
-    registry.CloseKey(key);
-    if (result != kErrorSuccess) return "";
+    if (registry.QueryValue(key.handle(), name, buffer, size) != kErrorSuccess) return "";
     const std::size_t length = size < sizeof buffer ? size : sizeof buffer;
     const void* end = std::memchr(buffer, '\0', length);
     return std::string(buffer, end ? static_cast<std::size_t>(static_cast<const char*>(end) - buffer) : length);
@@ -186,7 +189,7 @@ bool RetireUserAutostart(Registry& registry) {
 }
 
 long RemovePerUserSettings(Registry& registry) {
-    return RemoveFromKey(registry, Hive::CurrentUser, "Software", Removed::Subkey, "Tolvek Diary");
+    return RemoveFromKey(registry, Hive::CurrentUser, "Software", Removed::Subkey, TOLVEK_USER_KEY_NAME);
 }
 
 long RemovePerUserDefaults(Registry& registry) {
@@ -205,10 +208,7 @@ long ReadDataHome(Registry& registry, std::string& folder) {
 }
 
 long WriteDataHome(Registry& registry, const std::string& folder) {
-    RegistryKey key = 0;
-    long result = registry.CreateKeyPath(Hive::CurrentUser, kPerUserKeyPath, key);
-    if (result != kErrorSuccess) return result;
-    result = registry.SetString(key, kDataHomeValue, folder);
-    registry.CloseKey(key);
-    return result;
+    const OpenedKey key = CreateKeyPath(registry, Hive::CurrentUser, kPerUserKeyPath);
+    if (!key.isOpen()) return key.result();
+    return registry.SetString(key.handle(), kDataHomeValue, folder);
 }

@@ -40,14 +40,43 @@ public:
     virtual void CloseKey(RegistryKey key) = 0;
 };
 
+// A key opened through the seam and closed through it when it goes out of scope, so that
+// no path of an operation can leave it open. Move-only; holds a key only when `result()`
+// is kErrorSuccess.
+class OpenedKey {
+public:
+    OpenedKey(Registry& registry, long result, RegistryKey handle)
+        : registry_(&registry), result_(result), handle_(handle) {}
+    OpenedKey(OpenedKey&& other) noexcept
+        : registry_(other.registry_), result_(other.result_), handle_(other.handle_) {
+        other.result_ = kErrorFileNotFound;
+    }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    OpenedKey& operator=(OpenedKey&&) = delete;
+    ~OpenedKey() {
+        if (result_ == kErrorSuccess) registry_->CloseKey(handle_);
+    }
+
+    long result() const { return result_; }
+    bool isOpen() const { return result_ == kErrorSuccess; }
+    RegistryKey handle() const { return handle_; }
+
+private:
+    Registry* registry_;
+    long result_;
+    RegistryKey handle_;
+};
+
+OpenedKey OpenKey(Registry& registry, Hive hive, const std::string& path, KeyAccess access);
+OpenedKey CreateSubkey(Registry& registry, const OpenedKey& parent, const std::string& subkey);
+OpenedKey CreateKeyPath(Registry& registry, Hive hive, const std::string& path);
+
 extern const char kUninstallListPath[];  // "software\microsoft\windows\currentversion\uninstall"
 extern const char kRecordKeyPath[];      // ...\uninstall\tolvek
 extern const char kRunKeyPath[];         // "software\microsoft\windows\currentversion\run", in both hives
 extern const char kAutostartValue[];     // "TolvekDiary"
-extern const char kDisplayName[];        // "Tolvek Diary"
 extern const char kPerUserKeyPath[];     // "Software\Tolvek Diary" under HKEY_CURRENT_USER
-extern const char kPublisher[];          // "the Tolvek team"
-extern const char kDisplayVersion[];     // "1.1"
 
 // The longest "Path" that readers accept.
 constexpr std::size_t kMaxInstallPathLength = 998;

@@ -2,10 +2,9 @@
 
 #include <utility>
 
-namespace {
+#include "product.h"
 
-// The folder appended to the chosen one in a fresh installation.
-const char kInstallFolderName[] = "Tolvek Diary";
+namespace {
 
 const char kInstallerTitle[] = "Tolvek Diary Installer";
 const char kInstallerColonTitle[] = "Tolvek Diary Installer:";
@@ -29,7 +28,7 @@ const char kOtherSessionLine[] = "\nTolvek may be running in another user's sess
 const char kDoneText[] = "The Tolvek Diary was successfully installed";
 // Lines of the Done box for what could not be made: the installation stands without them.
 const char kNoAutostartLine[] =
-    "\nIt could not be set to start at logon: please start Tolvek.exe from the installation directory.";
+    "\nIt could not be set to start at logon: please start " TOLVEK_PROGRAM_FILE " from the installation directory.";
 const char kNoShortcutLine[] = "\nThe Start menu entry could not be made.";
 
 // One file this run installs, and whether it was there before: a failure deletes only
@@ -97,7 +96,7 @@ bool AgreeOnDirectory(SetupPlatform& platform, Installation& installation) {
     if (!installation.reinstalling) {
         std::string chosen;
         if (!platform.BrowseForFolder(chosen)) return false;
-        installation.directory = chosen + "\\" + kInstallFolderName;
+        installation.directory = chosen + "\\" TOLVEK_INSTALL_FOLDER_NAME;
     }
     return platform.ShowMessage(ConfirmInstallMessage(platform.SystemCodePage(), installation.directory)) == kAnswerOk;
 }
@@ -121,17 +120,17 @@ int RunSetup(SetupPlatform& platform) {
 
     // Only the last level is created; an existing directory is used and never removed.
     installation.directoryCreated = platform.MakeDirectory(installation.directory);
-    installation.tolvekExe.path = installation.directory + "\\Tolvek.exe";
-    installation.uninstallExe.path = installation.directory + "\\Uninstall.exe";
-    installation.history.path = installation.directory + "\\History.txt";
+    installation.tolvekExe.path = installation.directory + "\\" TOLVEK_PROGRAM_FILE;
+    installation.uninstallExe.path = installation.directory + "\\" TOLVEK_UNINSTALLER_FILE;
+    installation.history.path = installation.directory + "\\" TOLVEK_HISTORY_FILE;
 
-    if (!CopyInto(platform, "Tolvek.ex1", installation.tolvekExe) ||
-        !CopyInto(platform, "Uninstall.ex1", installation.uninstallExe)) {
+    if (!CopyInto(platform, TOLVEK_SHIPPED_PROGRAM_FILE, installation.tolvekExe) ||
+        !CopyInto(platform, TOLVEK_SHIPPED_UNINSTALLER_FILE, installation.uninstallExe)) {
         platform.ShowMessage(InstallerError(kCopyFailedText));
         UndoCopies(platform, installation);
         return 0;
     }
-    CopyInto(platform, "History.txt", installation.history);  // optional
+    CopyInto(platform, TOLVEK_HISTORY_FILE, installation.history);  // optional
 
     if (WriteInstallationRecord(registry, installation.directory, InstalledKiB(platform, installation)) !=
         kErrorSuccess) {

@@ -34,7 +34,7 @@ public:
     virtual bool RemoveEmptyDirectory(const std::string& path) = 0;
     // True while a tray program runs, in this session or in another user's.
     virtual bool IsTolvekRunning() = 0;
-    // Creates or replaces the Start-menu entry "Tolvek Diary" of all users, which starts
+    // Creates or replaces the Start-menu entry of all users, named after the product, which starts
     // `program` with its icon; false when it could not be saved.
     virtual bool CreateStartMenuShortcut(const std::string& program) = 0;
     virtual Registry& InstallRegistry() = 0;

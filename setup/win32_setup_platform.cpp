@@ -4,7 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include "code_pages.h"
+#include "text_conversions.h"
 #include "registry.h"
 #include "show_message.h"
 #include "single_instance.h"

@@ -19,27 +19,13 @@
 #include <cstdio>
 #include <string>
 
+#include "text_conversions.h"
+
 namespace {
 
 constexpr DWORD kWaitMs = 15000;
 constexpr UINT kTrayCallback = 0xDD00;
 constexpr int kMessageBoxText = 0xFFFF;
-
-std::wstring FromUtf8(const char* text) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], length);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    const int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &narrow[0], length, nullptr, nullptr);
-    narrow.resize(strlen(narrow.c_str()));
-    return narrow;
-}
 
 // Sent, not GetWindowText: that does not ask the controls of another process.
 std::wstring TextOf(HWND window) {
@@ -108,24 +94,25 @@ int main(int argc, char** argv) {
     if (argc < 2) return Fail("no command");
     const std::string command = argv[1];
     if (command == "box" && argc == 4) {
-        const HWND box = WaitFor(FromUtf8(argv[2]), Kind::MessageBox, kWaitMs);
+        const HWND box = WaitFor(WideFromUtf8(argv[2]), Kind::MessageBox, kWaitMs);
         if (!box) return Fail("no such message box");
-        std::printf("%s\n", ToUtf8(TextOf(GetDlgItem(box, kMessageBoxText))).c_str());
+        std::printf("%s\n", Utf8FromWide(TextOf(GetDlgItem(box, kMessageBoxText))).c_str());
         const int button = std::atoi(argv[3]);
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
         return 0;
     }
     if (command == "none" && argc == 4) {
-        return WaitFor(FromUtf8(argv[2]), Kind::MessageBox, static_cast<DWORD>(std::atoi(argv[3]))) ? Fail("unexpected box")
-                                                                                                      : 0;
+        return WaitFor(WideFromUtf8(argv[2]), Kind::MessageBox, static_cast<DWORD>(std::atoi(argv[3])))
+                   ? Fail("unexpected box")
+                   : 0;
     }
     if (command == "dialog" && argc == 4) {
-        const HWND dialog = WaitFor(FromUtf8(argv[2]), Kind::Dialog, kWaitMs);
+        const HWND dialog = WaitFor(WideFromUtf8(argv[2]), Kind::Dialog, kWaitMs);
         if (!dialog) return Fail("no such dialog");
         Sleep(100);  // let its initialisation finish
         const char* kind = GetDlgItem(dialog, 1023) ? "reminder" : GetDlgItem(dialog, 1022) ? "obsolete" : "confirm";
         const int textControl = GetDlgItem(dialog, 1015) ? 1015 : 1018;
-        std::string text = ToUtf8(TextOf(GetDlgItem(dialog, textControl)));
+        std::string text = Utf8FromWide(TextOf(GetDlgItem(dialog, textControl)));
         // One line per window: the line breaks of the text shown as "|".
         std::string flat;
         for (std::size_t i = 0; i < text.size(); ++i) {
@@ -165,7 +152,7 @@ int main(int argc, char** argv) {
             if (!editor) Sleep(50);
         }
         if (!editor) return Fail("no note editor");
-        const std::wstring text = FromUtf8(argv[2]);
+        const std::wstring text = WideFromUtf8(argv[2]);
         SendMessageW(GetDlgItem(editor, 1004), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
         PostMessageW(editor, WM_COMMAND, MAKEWPARAM(1012, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(editor, 1012)));
         for (int i = 0; i < 200 && IsWindow(editor); ++i) Sleep(25);
@@ -178,7 +165,7 @@ int main(int argc, char** argv) {
     if (!main) return Fail("no main window");
     if (command == "main") return 0;
     if (command == "title") {
-        std::printf("%s\n", ToUtf8(TextOf(main)).c_str());
+        std::printf("%s\n", Utf8FromWide(TextOf(main)).c_str());
         return 0;
     }
     if (command == "press" && argc == 3) {  // a button whose command opens a dialog: posted

@@ -27,6 +27,7 @@
 #include "reminders.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "text_conversions.h"
 #include "win32_startup.h"
 
 namespace {
@@ -233,9 +234,7 @@ HWND OpenedWindow(const Scene& scene) {
 std::string TitleOf(HWND window) {
     wchar_t title[256] = {};
     GetWindowTextW(window, title, 256);
-    char utf8[768] = {};
-    WideCharToMultiByte(CP_UTF8, 0, title, -1, utf8, sizeof utf8, nullptr, nullptr);
-    return utf8;
+    return Utf8FromWide(title);
 }
 
 // The run through the scenes, moved on by a timer. A modal window's loop runs the timer

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "product.h"
+
 namespace {
 
 // Every box of the uninstaller has one title; its troubles end it with a box of one kind.
@@ -25,7 +27,7 @@ const char kRecordNotDeletedText[] =
 
 std::string UninstalledText(const CodePage& ansi, const std::string& directory) {
     return "Uninstallation successful!\n\nYour data files are stored in\n" + ansi.ToUtf8(directory) +
-           "\nand in the folder Tolvek Diary in each user's local application data"
+           "\nand in the folder " TOLVEK_DATA_FOLDER_NAME " in each user's local application data"
            "\nDo whatever you wanna do with it...";
 }
 
@@ -35,9 +37,7 @@ namespace {
 // anything changes, since a second run could no longer reach them.
 bool MayRemoveAutostart(Registry& registry) {
     for (const Hive hive : {Hive::LocalMachine, Hive::CurrentUser}) {
-        RegistryKey run = 0;
-        const long opened = registry.OpenKey(hive, kRunKeyPath, KeyAccess::Write, run);
-        if (opened == kErrorSuccess) registry.CloseKey(run);
+        const long opened = OpenKey(registry, hive, kRunKeyPath, KeyAccess::Write).result();
         if (opened != kErrorSuccess && opened != kErrorFileNotFound) return false;
     }
     return true;
@@ -50,8 +50,8 @@ bool RemoveProgramFiles(UninstallPlatform& platform, const std::string& director
     // Names are relative to the recorded directory: one that cannot be entered must not
     // let them reach a "Tolvek.exe" wherever the process happens to stand.
     if (!platform.EnterDirectory(directory)) return !platform.Exists(directory);
-    if (platform.Exists("Tolvek.exe") && !platform.RemoveFile("Tolvek.exe")) return false;
-    platform.RemoveFile("History.txt");  // may be missing; the removal goes on
+    if (platform.Exists(TOLVEK_PROGRAM_FILE) && !platform.RemoveFile(TOLVEK_PROGRAM_FILE)) return false;
+    platform.RemoveFile(TOLVEK_HISTORY_FILE);  // may be missing; the removal goes on
     return true;
 }
 

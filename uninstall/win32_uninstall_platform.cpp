@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "code_pages.h"
+#include "text_conversions.h"
 #include "registry.h"
 #include "show_message.h"
 #include "single_instance.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "code_pages.h"
+#include "text_conversions.h"
 #include "file_system.h"
 
 namespace {

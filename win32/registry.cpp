@@ -1,10 +1,14 @@
 #include "registry.h"
 
-#include <windows.h>
+#include "registry_key.h"
 
 namespace {
 
 HKEY AsHandle(RegistryKey key) { return reinterpret_cast<HKEY>(key); }
+HKEY RootOf(Hive hive) { return hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+// Keys cross the seam as plain handles: its callers close them through CloseKey.
+RegistryKey HandOver(SystemKey& key) { return reinterpret_cast<RegistryKey>(key.Release()); }
 
 class Win32Registry : public Registry {
 public:
@@ -12,23 +16,21 @@ public:
         const REGSAM rights = access == KeyAccess::Read       ? KEY_READ
                               : access == KeyAccess::SetValue ? KEY_SET_VALUE
                                                               : KEY_WRITE;
-        HKEY opened = nullptr;
-        const LONG result = RegOpenKeyExA(hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                                          path.c_str(), 0, rights, &opened);
-        key = reinterpret_cast<RegistryKey>(opened);
+        SystemKey opened;
+        const LONG result = OpenSystemKey(RootOf(hive), path.c_str(), rights, opened);
+        key = HandOver(opened);
         return result;
     }
     long CreateKey(RegistryKey parent, const std::string& subkey, RegistryKey& key) override {
-        HKEY created = nullptr;
-        const LONG result = RegCreateKeyA(AsHandle(parent), subkey.c_str(), &created);
-        key = reinterpret_cast<RegistryKey>(created);
+        SystemKey created;
+        const LONG result = CreateSystemKey(AsHandle(parent), subkey.c_str(), KEY_WRITE, created);
+        key = HandOver(created);
         return result;
     }
     long CreateKeyPath(Hive hive, const std::string& path, RegistryKey& key) override {
-        HKEY created = nullptr;
-        const LONG result = RegCreateKeyExA(hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                                            path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &created, nullptr);
-        key = reinterpret_cast<RegistryKey>(created);
+        SystemKey created;
+        const LONG result = CreateSystemKey(RootOf(hive), path.c_str(), KEY_WRITE, created);
+        key = HandOver(created);
         return result;
     }
     long QueryValue(RegistryKey key, const std::string& name, void* buffer, uint32_t& size) override {
@@ -53,7 +55,8 @@ public:
     long DeleteValue(RegistryKey key, const std::string& name) override {
         return RegDeleteValueA(AsHandle(key), name.c_str());
     }
-    void CloseKey(RegistryKey key) override { RegCloseKey(AsHandle(key)); }
+    // Taken back into an owner that closes it at once.
+    void CloseKey(RegistryKey key) override { SystemKey closing(AsHandle(key)); }
 };
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "code_pages.h"
+#include "text_conversions.h"
 
 int ShowMessageBox(const MessageBoxText& box) {
     return MessageBoxW(nullptr, WideFromUtf8(box.text).c_str(), WideFromUtf8(box.title).c_str(), box.style);

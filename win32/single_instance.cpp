@@ -2,8 +2,7 @@
 
 #include <sddl.h>
 
-const char kInstanceMutexName[] = "TolvekDiaryMutex";
-const char kRunningMutexName[] = "Global\\TolvekDiaryRunning";
+#include "product.h"
 
 // Everyone may open it for waiting, so that a second account's copy holds it too and it
 // outlives the first account's.
@@ -13,7 +12,7 @@ HANDLE HoldRunningMutex() {
     if (ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;;0x00100000;;;WD)", SDDL_REVISION_1,
                                                              &descriptor, nullptr))
         attributes.lpSecurityDescriptor = descriptor;
-    const HANDLE mutex = CreateMutexExA(&attributes, kRunningMutexName, 0, SYNCHRONIZE);
+    const HANDLE mutex = CreateMutexExA(&attributes, TOLVEK_RUNNING_MUTEX, 0, SYNCHRONIZE);
     LocalFree(descriptor);
     return mutex;
 }
@@ -32,7 +31,7 @@ bool MutexExists(const char* name) {
 }  // namespace
 
 HANDLE TakeInstanceMutex() {
-    const HANDLE mutex = CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+    const HANDLE mutex = CreateMutexA(nullptr, TRUE, TOLVEK_INSTANCE_MUTEX);
     if (mutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         CloseHandle(mutex);
         return nullptr;
@@ -41,4 +40,4 @@ HANDLE TakeInstanceMutex() {
     return mutex;
 }
 
-bool IsTolvekRunning() { return MutexExists(kInstanceMutexName) || MutexExists(kRunningMutexName); }
+bool IsTolvekRunning() { return MutexExists(TOLVEK_INSTANCE_MUTEX) || MutexExists(TOLVEK_RUNNING_MUTEX); }

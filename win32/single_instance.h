@@ -5,9 +5,6 @@
 
 #include <windows.h>
 
-extern const char kInstanceMutexName[];  // "TolvekDiaryMutex"
-extern const char kRunningMutexName[];   // "Global\TolvekDiaryRunning"
-
 // Creates the mutex owned by this process; nullptr when another copy already holds it.
 HANDLE TakeInstanceMutex();
 

@@ -6,16 +6,10 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
-namespace {
+#include "product.h"
+#include "text_conversions.h"
 
-std::wstring Widened(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (size <= 1) return L"";
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
-    wide.resize(static_cast<std::size_t>(size - 1));
-    return wide;
-}
+namespace {
 
 std::wstring FolderOf(const std::wstring& path) {
     const std::size_t last = path.find_last_of(L'\\');
@@ -47,7 +41,7 @@ std::wstring StartMenuShortcutPath() {
     PWSTR programs = nullptr;
     std::wstring path;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_CommonPrograms, KF_FLAG_CREATE, nullptr, &programs)) && programs)
-        path = std::wstring(programs) + L"\\Tolvek Diary.lnk";
+        path = std::wstring(programs) + L"\\" TOLVEK_PRODUCT_NAME ".lnk";
     CoTaskMemFree(programs);
     return path;
 }
@@ -57,7 +51,7 @@ bool CreateStartMenuShortcut(const std::string& program) {
     if (link.empty()) return false;
     // The link object wants COM on this thread; balanced here, so callers need not know.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const bool saved = SaveLink(Widened(program), link);
+    const bool saved = SaveLink(WideFromAnsi(program), link);
     if (SUCCEEDED(com)) CoUninitialize();
     return saved;
 }

@@ -1,4 +1,4 @@
-// The Start-menu entry "Tolvek Diary" in the programs folder of all users, made with the
+// The Start-menu entry, named after the product, in the programs folder of all users, made with the
 // shell's own link object, so that Tolvek can be started again after "Shut down".
 #pragma once
 

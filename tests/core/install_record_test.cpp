@@ -160,16 +160,15 @@ TEST_F(InstallRecordTest, PerUserAutostartRetiresOnlyBesideTheSameMachineValue) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryRegistry fresh;
-        RegistryKey key = 0;
         if (!c.machine.empty()) {
-            ASSERT_EQ(kErrorSuccess, fresh.CreateKeyPath(Hive::LocalMachine, kRunKeyPath, key));
-            fresh.SetString(key, kAutostartValue, c.machine);
-            fresh.CloseKey(key);
+            const OpenedKey key = CreateKeyPath(fresh, Hive::LocalMachine, kRunKeyPath);
+            ASSERT_EQ(kErrorSuccess, key.result());
+            fresh.SetString(key.handle(), kAutostartValue, c.machine);
         }
         if (!c.user.empty()) {
-            ASSERT_EQ(kErrorSuccess, fresh.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, key));
-            fresh.SetString(key, kAutostartValue, c.user);
-            fresh.CloseKey(key);
+            const OpenedKey key = CreateKeyPath(fresh, Hive::CurrentUser, kRunKeyPath);
+            ASSERT_EQ(kErrorSuccess, key.result());
+            fresh.SetString(key.handle(), kAutostartValue, c.user);
         }
         EXPECT_EQ(c.retired, RetireUserAutostart(fresh));
         EXPECT_EQ(c.retired || c.user.empty() ? "<missing>" : c.user + std::string(1, '\0'),
@@ -186,6 +185,29 @@ TEST_F(InstallRecordTest, WritesWithoutTheRightReportTheirFailure) {
     EXPECT_EQ(kErrorSuccess, WriteDataHome(registry, "C:\\Home")) << "the user's own hive stays writable";
     registry.denyUserWrites = true;
     EXPECT_EQ(kErrorAccessDenied, WriteDataHome(registry, "C:\\Home"));
+}
+
+// A key that went through the seam's owner is closed once, whoever holds it last; one that
+// failed to open is never closed.
+TEST_F(InstallRecordTest, OpenedKeyClosesOnceWhereverItIsMovedAndNeverWhenItFailed) {
+    struct CountingRegistry : MemoryRegistry {
+        void CloseKey(RegistryKey key) override {
+            ++closes;
+            MemoryRegistry::CloseKey(key);
+        }
+        int closes = 0;
+    } counting;
+    {
+        OpenedKey first = OpenKey(counting, Hive::LocalMachine, kUninstallListPath, KeyAccess::Read);
+        ASSERT_TRUE(first.isOpen());
+        const OpenedKey last(std::move(first));
+        EXPECT_EQ(1u, counting.OpenKeys());
+        const OpenedKey missing = OpenKey(counting, Hive::LocalMachine, "software\no such key", KeyAccess::Read);
+        EXPECT_EQ(kErrorFileNotFound, missing.result());
+        EXPECT_FALSE(missing.isOpen());
+    }
+    EXPECT_EQ(1, counting.closes);
+    EXPECT_EQ(0u, counting.OpenKeys());
 }
 
 }  // namespace

@@ -179,18 +179,16 @@ inline std::string RecordListing(MemoryRegistry& registry) {
 
 // The per-user start at logon as versions before the per-machine installation wrote it.
 inline void AddEarlierUserAutostart(MemoryRegistry& registry, const std::string& directory) {
-    RegistryKey run = 0;
-    ASSERT_EQ(kErrorSuccess, registry.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, run));
-    registry.SetString(run, kAutostartValue, AutostartCommand(directory));
-    registry.CloseKey(run);
+    const OpenedKey run = CreateKeyPath(registry, Hive::CurrentUser, kRunKeyPath);
+    ASSERT_EQ(kErrorSuccess, run.result());
+    registry.SetString(run.handle(), kAutostartValue, AutostartCommand(directory));
 }
 
 inline void SetDefaults(MemoryRegistry& registry, uint32_t advance, uint32_t period) {
-    RegistryKey key = 0;
-    ASSERT_EQ(kErrorSuccess, registry.OpenKey(Hive::LocalMachine, kRecordKeyPath, KeyAccess::SetValue, key));
-    registry.SetDword(key, "DefNoteAdvance", advance);
-    registry.SetDword(key, "DefNotePeriod", period);
-    registry.CloseKey(key);
+    const OpenedKey key = OpenKey(registry, Hive::LocalMachine, kRecordKeyPath, KeyAccess::SetValue);
+    ASSERT_EQ(kErrorSuccess, key.result());
+    registry.SetDword(key.handle(), "DefNoteAdvance", advance);
+    registry.SetDword(key.handle(), "DefNotePeriod", period);
 }
 
 }  // namespace install_fakes

@@ -716,10 +716,11 @@ TEST_F(StartupTest, RecordedHomeThatCannotServeIsToldOrChosenAfresh) {
 // A per-user start at logon left by an earlier version would start a second copy beside the
 // machine's; the program retires it at its start.
 TEST_F(StartupTest, PerUserAutostartBesideTheMachineValueIsRetired) {
-    RegistryKey key = 0;
-    ASSERT_EQ(kErrorSuccess, platform.registry.CreateKeyPath(Hive::CurrentUser, kRunKeyPath, key));
-    platform.registry.SetString(key, kAutostartValue, AutostartCommand(kInstalled));
-    platform.registry.CloseKey(key);
+    {
+        const OpenedKey key = CreateKeyPath(platform.registry, Hive::CurrentUser, kRunKeyPath);
+        ASSERT_EQ(kErrorSuccess, key.result());
+        platform.registry.SetString(key.handle(), kAutostartValue, AutostartCommand(kInstalled));
+    }
     ASSERT_EQ(kErrorSuccess, AddAutostart(platform.registry, kInstalled));
     EXPECT_EQ(0, RunTolvek(platform));
     EXPECT_EQ("<missing>", platform.registry.StringOf(Hive::CurrentUser, kRunKeyPath, kAutostartValue));

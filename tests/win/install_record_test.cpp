@@ -5,6 +5,7 @@
 
 #include "install_record.h"
 #include "registry.h"
+#include "registry_key.h"
 
 namespace {
 
@@ -18,10 +19,9 @@ protected:
     static std::string ReadString(HKEY hive, const char* path, const char* name, DWORD& type) {
         char buffer[2048] = {};
         DWORD size = sizeof buffer;
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(hive, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return "<no key>";
-        const LONG result = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-        RegCloseKey(key);
+        SystemKey key;
+        if (OpenSystemKey(hive, path, KEY_READ, key) != ERROR_SUCCESS) return "<no key>";
+        const LONG result = RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
         if (result != ERROR_SUCCESS) return "<no value>";
         return std::string(buffer, size);  // the terminating NUL counted in the size
     }
@@ -126,6 +126,37 @@ TEST_F(RealRegistryTest, AutostartCreatesAMissingRunKey) {
     ASSERT_EQ(kErrorSuccess, AddAutostart(registry, "C:\\T"));
     DWORD type = 0;
     EXPECT_EQ(std::string("\"C:\\T\\Tolvek.exe\"") + '\0', ReadString(HKEY_LOCAL_MACHINE, kRunKeyPath, "TolvekDiary", type));
+}
+
+const char kScratchKey[] = "Software\\Tolvek key test";
+const char kLeafKey[] = "Software\\Tolvek key test\\a\\b";
+
+// The key closes when its last owner goes: a handle kept past it is no longer valid.
+TEST(SystemKeyTest, CreatesEveryLevelAndClosesWhenItsLastOwnerGoes) {
+    const DWORD one = 1;
+    HKEY kept = nullptr;
+    {
+        SystemKey created;
+        ASSERT_EQ(ERROR_SUCCESS, CreateSystemKey(HKEY_CURRENT_USER, kLeafKey, KEY_READ | KEY_SET_VALUE, created));
+        kept = created.get();
+        SystemKey moved(std::move(created));
+        EXPECT_EQ(nullptr, created.get()) << "a moved-from key owns nothing";
+        EXPECT_EQ(kept, moved.get());
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegSetValueExA(moved.get(), "One", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one));
+    }
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryValueExA(kept, "One", nullptr, nullptr, nullptr, nullptr));
+
+    SystemKey opened;
+    ASSERT_EQ(ERROR_SUCCESS, OpenSystemKey(HKEY_CURRENT_USER, kLeafKey, KEY_READ, opened));
+    kept = opened.get();
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(kept, "One", nullptr, nullptr, nullptr, nullptr));
+    // A failed opening leaves the key empty and closes the one it held.
+    const std::string missing = std::string(kScratchKey) + "\\none";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, OpenSystemKey(HKEY_CURRENT_USER, missing.c_str(), KEY_READ, opened));
+    EXPECT_EQ(nullptr, opened.get());
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryValueExA(kept, "One", nullptr, nullptr, nullptr, nullptr));
+    RegDeleteTreeA(HKEY_CURRENT_USER, kScratchKey);
 }
 
 }  // namespace

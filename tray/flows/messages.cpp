@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "data_file.h"
+#include "product.h"
 #include "ui_text.h"
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 MessageBoxText ErrorBox(std::string text, unsigned style) { return {std::move(text), "Tolvek: ERROR", style}; }
 
 // Where the diary lives.
-MessageBoxText DiaryBox(std::string text, unsigned style) { return {std::move(text), "Tolvek Diary", style}; }
+MessageBoxText DiaryBox(std::string text, unsigned style) { return {std::move(text), TOLVEK_PRODUCT_NAME, style}; }
 
 }  // namespace
 

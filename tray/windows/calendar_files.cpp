@@ -7,15 +7,16 @@
 #include "calendar_export.h"
 #include "calendar_import.h"
 #include "calendar_texts.h"
-#include "code_pages.h"
 #include "date_rules.h"
 #include "install_record.h"
 #include "main_window.h"
 #include "messages.h"
 #include "modal.h"
 #include "note_store.h"
+#include "product.h"
 #include "registry.h"
 #include "startup.h"
+#include "text_conversions.h"
 #include "ui_text.h"
 #include "win32_text.h"
 
@@ -52,7 +53,7 @@ UtcTime UtcNow() {
 std::wstring AskForFile(HWND owner, bool save) {
     std::vector<wchar_t> path(kPathCharacters, L'\0');
     if (save) {
-        const wchar_t proposed[] = L"Tolvek Diary.ics";
+        const wchar_t proposed[] = L"" TOLVEK_PRODUCT_NAME ".ics";
         std::copy(proposed, proposed + sizeof proposed / sizeof proposed[0], path.begin());
     }
     const std::wstring documents = DocumentsFolder();

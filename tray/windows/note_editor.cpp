@@ -10,6 +10,7 @@
 #include "registry.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "text_conversions.h"
 #include "tray_state.h"
 #include "ui_text.h"
 #include "win32_text.h"

@@ -12,6 +12,7 @@
 #include "reminder_texts.h"
 #include "resource_ids.h"
 #include "startup.h"
+#include "text_conversions.h"
 #include "ui_text.h"
 #include "win32_text.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "code_pages.h"
+#include "text_conversions.h"
 #include "date_rules.h"
 #include "diary_lock.h"
 #include "main_window.h"
