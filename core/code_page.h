@@ -16,6 +16,10 @@ public:
     virtual std::string FromUtf8(const std::string& utf8, bool& altered) const = 0;
 };
 
+// Bytes 0x80 to 0xFF of Windows-1250, in which the Czech and Slovak texts are stored; below
+// 0x80 it is ASCII.
+extern const char16_t kWindows1250High[128];
+
 // Windows-1250 (Czech and Slovak) by a fixed table, with accented Latin letters it lacks
 // fitted to their base letter, as Windows does.
 const CodePage& Windows1250CodePage();
