@@ -1,9 +1,13 @@
 #include "calendar_export.h"
 
 #include <cstdio>
-#include <map>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
+
+using namespace std::string_view_literals;
 
 constexpr std::size_t kLineOctets = 75;
 
@@ -11,23 +15,29 @@ constexpr std::size_t kLineOctets = 75;
 // "%0*lld" writes it: formatted by hand, since printf cost the export a third of its time.
 void AppendPadded(std::string& out, int64_t value, std::size_t width) {
     const bool negative = value < 0;
-    const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    const std::string digits = std::to_string(magnitude);
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    char digits[20];
+    std::size_t count = 0;
+    do {
+        digits[sizeof digits - ++count] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
     if (negative) out += '-';
-    const std::size_t used = digits.size() + (negative ? 1 : 0);
+    const std::size_t used = count + (negative ? 1 : 0);
     if (used < width) out.append(width - used, '0');
-    out += digits;
+    out.append(digits + sizeof digits - count, count);
 }
 
-std::string DateValue(int64_t year, int64_t month, int64_t day) {
-    std::string value;
-    AppendPadded(value, year, 4);
-    AppendPadded(value, month, 2);
-    AppendPadded(value, day, 2);
-    return value;
+void AppendNumber(std::string& out, int64_t value) { AppendPadded(out, value, 0); }
+
+// YYYYMMDD, as DATE values are written.
+void AppendDate(std::string& out, int64_t year, int64_t month, int64_t day) {
+    AppendPadded(out, year, 4);
+    AppendPadded(out, month, 2);
+    AppendPadded(out, day, 2);
 }
 
-std::string DateValue(const Date& date) { return DateValue(date.year, date.month, date.day); }
+void AppendDate(std::string& out, const Date& date) { AppendDate(out, date.year, date.month, date.day); }
 
 Date NextDay(const Date& date) { return CivilFromDays(DaysFromCivil(date.year, date.month, date.day) + 1); }
 
@@ -35,7 +45,7 @@ Date OnCalendar(int64_t year, int64_t month, int64_t day) { return {year, month,
 
 // Where the alarm fires, counted from the all-day event's midnight: 09:00 on the first day
 // of Tolvek's reminder window, a month taken as 30 days.
-const char* AlarmTrigger(int32_t advance) {
+std::string_view AlarmTrigger(int32_t advance) {
     switch (advance) {
         case 0: return "-P29DT15H";
         case 1: return "-P6DT15H";
@@ -43,6 +53,12 @@ const char* AlarmTrigger(int32_t advance) {
         case 3: return "-PT15H";
         default: return "PT9H";
     }
+}
+
+// The text up to its NUL, or all of it where a damaged record has none.
+std::string_view TextOf(const Note& note) {
+    const void* end = std::memchr(note.text, '\0', kNoteTextSize);
+    return std::string_view(note.text, end ? static_cast<const char*>(end) - note.text : kNoteTextSize);
 }
 
 // Stable across exports of the same diary: FNV-1a over the fields a user sets.
@@ -60,35 +76,52 @@ uint64_t NoteFingerprint(const Note& note) {
         PutInt32(encoded, field);
         mix(encoded, 4);
     }
-    const std::string text = NoteText(note);
+    const std::string_view text = TextOf(note);
     mix(text.data(), text.size());
     return hash;
 }
 
-// The months that always have the day (29 or 30): all but February.
-const char kMonthsBesideFebruary[] = "1,3,4,5,6,7,8,9,10,11,12";
+// BYMONTH values: one month, or all but February (which lacks days 29 and 30 in most years).
+const std::string_view kMonthNumbers[] = {"", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
+constexpr std::string_view kMonthsBesideFebruary = "1,3,4,5,6,7,8,9,10,11,12";
 
+// One event of a note: its first day and its rule, written as
+// FREQ=frequency[;BYMONTH=months];BYMONTHDAY=monthDay[;UNTIL=<untilYear>1231].
 struct EventShape {
-    Date start;
-    std::string rule;   // empty for a one-off event
-    int part = 0;       // 0 alone; 1 and 2 for a note split in two
+    Date start{0, 0, 0};
+    std::string_view frequency;  // empty for a one-off event
+    std::string_view months;     // empty for none
+    int64_t monthDay = 0;        // -1: the month's last day
+    int64_t untilYear = 0;       // 0: no end
+    int part = 0;                // 0 alone; 1 and 2 for a note split in two
+};
+
+struct NoteShapes {
+    EventShape events[2];
+    int count = 1;
 };
 
 // The events of one note. An open year repeats yearly; an open month monthly (within its
 // year when the year is given). A day that some months lack goes on their last day:
 // BYMONTHDAY=-1 where the last day is always meant, and for 29 and 30 of every month a
 // second event on February's last day, since clients disagree on a missing BYMONTHDAY.
-std::vector<EventShape> ShapesOf(const Note& note, const Today& today) {
+NoteShapes ShapesOf(const Note& note, const Today& today) {
+    NoteShapes shapes;
+    EventShape& only = shapes.events[0];
     const int64_t day = note.day;
-    if (note.year != 0 && note.month != 0) return {{OnCalendar(note.year, note.month, day), "", 0}};
+    if (note.year != 0 && note.month != 0) {
+        only.start = OnCalendar(note.year, note.month, day);
+        return shapes;
+    }
     if (note.year == 0 && note.month != 0) {
         const ResolvedDate next = ResolveAgainst(today, note.day, note.month, 0);
         const int64_t shortest = note.month == 2 ? 28 : MonthLength(note.month, 2001);
-        const std::string monthDay = day <= shortest ? std::to_string(day) : "-1";
-        return {{OnCalendar(next.year, note.month, day),
-                 "FREQ=YEARLY;BYMONTH=" + std::to_string(note.month) + ";BYMONTHDAY=" + monthDay, 0}};
+        only.start = OnCalendar(next.year, note.month, day);
+        only.frequency = "YEARLY";
+        only.months = kMonthNumbers[note.month];
+        only.monthDay = day <= shortest ? day : -1;
+        return shapes;
     }
-    const std::string until = note.year != 0 ? ";UNTIL=" + DateValue(note.year, 12, 31) : "";
     Date first;
     if (note.year != 0) {
         first = {note.year, 1, day};
@@ -97,8 +130,11 @@ std::vector<EventShape> ShapesOf(const Note& note, const Today& today) {
         first = {next.year, next.month, day};
     }
     if (day <= 28 || day >= 31) {
-        const std::string monthDay = day <= 28 ? std::to_string(day) : "-1";
-        return {{OnCalendar(first.year, first.month, day), "FREQ=MONTHLY;BYMONTHDAY=" + monthDay + until, 0}};
+        only.start = OnCalendar(first.year, first.month, day);
+        only.frequency = "MONTHLY";
+        only.monthDay = day <= 28 ? day : -1;
+        only.untilYear = note.year;
+        return shapes;
     }
     // 29 or 30: every month but February on the day itself, February on its last day.
     Date others = first;
@@ -107,34 +143,110 @@ std::vector<EventShape> ShapesOf(const Note& note, const Today& today) {
     if (note.year == 0 && DaysFromCivil(first.year, 2, CalendarDay(first.year, 2, day)) <
                               DaysFromCivil(today.year, today.month, today.day))
         february.year += 1;
-    february = OnCalendar(february.year, 2, day);
-    const std::string othersRule =
-        "FREQ=MONTHLY;BYMONTH=" + std::string(kMonthsBesideFebruary) + ";BYMONTHDAY=" + std::to_string(day) + until;
-    const std::string februaryRule = note.year != 0 ? "" : "FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1";
-    return {{others, othersRule, 1}, {february, februaryRule, 2}};
+    shapes.count = 2;
+    shapes.events[0].start = others;
+    shapes.events[0].frequency = "MONTHLY";
+    shapes.events[0].months = kMonthsBesideFebruary;
+    shapes.events[0].monthDay = day;
+    shapes.events[0].untilYear = note.year;
+    shapes.events[0].part = 1;
+    EventShape& lastOfFebruary = shapes.events[1];
+    lastOfFebruary.start = OnCalendar(february.year, 2, day);
+    if (note.year == 0) {
+        lastOfFebruary.frequency = "YEARLY";
+        lastOfFebruary.months = kMonthNumbers[2];
+        lastOfFebruary.monthDay = -1;
+    }
+    lastOfFebruary.part = 2;
+    return shapes;
 }
 
-class CalendarWriter {
-public:
-    void Line(const std::string& line) { AppendFoldedLine(out, line); }
+void AppendRule(std::string& out, const EventShape& shape) {
+    out += "FREQ="sv;
+    out += shape.frequency;
+    if (!shape.months.empty()) {
+        out += ";BYMONTH="sv;
+        out += shape.months;
+    }
+    out += ";BYMONTHDAY="sv;
+    AppendNumber(out, shape.monthDay);
+    if (shape.untilYear != 0) {
+        out += ";UNTIL="sv;
+        AppendDate(out, shape.untilYear, 12, 31);
+    }
+}
+
+// The file's text, written in place: each content line goes straight into it and is folded
+// afterwards only where it runs past 75 octets, which only long texts do.
+struct CalendarWriter {
     std::string out;
+    std::size_t lineStart = 0;
+    std::string folding;  // a long line on its way to being folded
+
+    // Starts a content line; its rest is appended to `out` before EndLine.
+    void BeginLine(std::string_view start) {
+        lineStart = out.size();
+        out += start;
+    }
+    void EndLine() {
+        if (out.size() - lineStart <= kLineOctets) {
+            out += "\r\n"sv;
+            return;
+        }
+        folding.assign(out, lineStart, std::string::npos);
+        out.resize(lineStart);
+        AppendFoldedLine(out, folding);
+    }
+    void Line(std::string_view line) {
+        BeginLine(line);
+        EndLine();
+    }
+    void Line(std::string_view start, std::string_view rest) {
+        BeginLine(start);
+        out += rest;
+        EndLine();
+    }
 };
 
-std::string StoredDate(const Note& note) {
-    std::string value;
-    AppendPadded(value, note.year, 4);
-    value += '-';
-    AppendPadded(value, note.month, 2);
-    value += '-';
-    AppendPadded(value, note.day, 2);
-    return value;
+// YYYY-MM-DD as stored, open parts 0, for Tolvek's own import.
+void AppendStoredDate(std::string& out, const Note& note) {
+    AppendPadded(out, note.year, 4);
+    out += '-';
+    AppendPadded(out, note.month, 2);
+    out += '-';
+    AppendPadded(out, note.day, 2);
 }
 
 // The note's fingerprint in 16 hexadecimal digits and its ordinal among identical notes.
-std::string UidStem(uint64_t fingerprint, uint32_t ordinal) {
-    std::string stem(16, '0');
-    for (std::size_t i = 16; i-- > 0; fingerprint >>= 4) stem[i] = "0123456789abcdef"[fingerprint & 0xF];
-    return stem + "-" + std::to_string(ordinal);
+void AppendUidStem(std::string& out, uint64_t fingerprint, uint32_t ordinal) {
+    char digits[16];
+    for (std::size_t i = 16; i-- > 0; fingerprint >>= 4) digits[i] = "0123456789abcdef"[fingerprint & 0xF];
+    out.append(digits, sizeof digits);
+    out += '-';
+    AppendNumber(out, ordinal);
+}
+
+void AppendEscaped(std::string& out, std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        switch (c) {
+            case '\\': out += "\\\\"sv; break;
+            case ';': out += "\\;"sv; break;
+            case ',': out += "\\,"sv; break;
+            case '\n': out += "\\n"sv; break;
+            case '\r':
+                if (i + 1 < utf8.size() && utf8[i + 1] == '\n') break;  // CR LF is one break
+                out += "\\n"sv;
+                break;
+            default: out += c;
+        }
+    }
+}
+
+bool IsAscii(std::string_view text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 }  // namespace
@@ -152,20 +264,7 @@ bool IsExportable(const Note& note) {
 std::string EscapeCalendarText(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const char c = utf8[i];
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case ';': out += "\\;"; break;
-            case ',': out += "\\,"; break;
-            case '\n': out += "\\n"; break;
-            case '\r':
-                if (i + 1 < utf8.size() && utf8[i + 1] == '\n') break;  // CR LF is one break
-                out += "\\n";
-                break;
-            default: out += c;
-        }
-    }
+    AppendEscaped(out, utf8);
     return out;
 }
 
@@ -210,7 +309,9 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
     std::snprintf(stampText, sizeof stampText, "%04d%02d%02dT%02d%02d%02dZ", stamp.year, stamp.month, stamp.day,
                   stamp.hour, stamp.minute, stamp.second);
     // Identical notes get the same fingerprint; their ordinal keeps the UIDs apart.
-    std::map<uint64_t, uint32_t> seen;
+    std::unordered_map<uint64_t, uint32_t> seen;
+    seen.reserve(notes.size());
+    std::string text;  // the note's text as an escaped TEXT value, room reused from note to note
     for (const Note& note : notes) {
         if (!IsExportable(note)) {
             ++result.skipped;
@@ -218,26 +319,53 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
         }
         const uint64_t fingerprint = NoteFingerprint(note);
         const uint32_t ordinal = seen[fingerprint]++;
-        const std::string uid = UidStem(fingerprint, ordinal);
-        const std::string text = EscapeCalendarText(codePage.ToUtf8(NoteText(note)));
-        for (const EventShape& shape : ShapesOf(note, today)) {
+        // ASCII reads the same in every code page: only other texts are converted.
+        const std::string_view stored = TextOf(note);
+        text.clear();
+        AppendEscaped(text, IsAscii(stored) ? stored : codePage.ToUtf8(std::string(stored)));
+        const NoteShapes shapes = ShapesOf(note, today);
+        for (int i = 0; i < shapes.count; ++i) {
+            const EventShape& shape = shapes.events[i];
+            std::string& out = file.out;
             file.Line("BEGIN:VEVENT");
-            file.Line("UID:" + uid + (shape.part == 2 ? "-february" : "") + "@tolvek.diary");
-            file.Line(std::string("DTSTAMP:") + stampText);
-            file.Line("DTSTART;VALUE=DATE:" + DateValue(shape.start));
-            file.Line("DTEND;VALUE=DATE:" + DateValue(NextDay(shape.start)));
-            if (!shape.rule.empty()) file.Line("RRULE:" + shape.rule);
-            file.Line("SUMMARY:" + text);
+            file.BeginLine("UID:");
+            AppendUidStem(out, fingerprint, ordinal);
+            if (shape.part == 2) out += "-february"sv;
+            out += "@tolvek.diary"sv;
+            file.EndLine();
+            file.Line("DTSTAMP:", stampText);
+            file.BeginLine("DTSTART;VALUE=DATE:");
+            AppendDate(out, shape.start);
+            file.EndLine();
+            file.BeginLine("DTEND;VALUE=DATE:");
+            AppendDate(out, NextDay(shape.start));
+            file.EndLine();
+            if (!shape.frequency.empty()) {
+                file.BeginLine("RRULE:");
+                AppendRule(out, shape);
+                file.EndLine();
+            }
+            file.Line("SUMMARY:", text);
             file.Line("TRANSP:TRANSPARENT");
-            file.Line("X-TOLVEK-DATE:" + StoredDate(note));
-            file.Line("X-TOLVEK-ADVANCE:" + std::to_string(note.advance));
-            file.Line("X-TOLVEK-PERIOD:" + std::to_string(note.period));
+            file.BeginLine("X-TOLVEK-DATE:");
+            AppendStoredDate(out, note);
+            file.EndLine();
+            file.BeginLine("X-TOLVEK-ADVANCE:");
+            AppendNumber(out, note.advance);
+            file.EndLine();
+            file.BeginLine("X-TOLVEK-PERIOD:");
+            AppendNumber(out, note.period);
+            file.EndLine();
             if (note.obsoleteDeclined != 0) file.Line("X-TOLVEK-KEPT:1");
-            if (shape.part != 0) file.Line("X-TOLVEK-PART:" + std::to_string(shape.part));
+            if (shape.part != 0) {
+                file.BeginLine("X-TOLVEK-PART:");
+                AppendNumber(out, shape.part);
+                file.EndLine();
+            }
             file.Line("BEGIN:VALARM");
             file.Line("ACTION:DISPLAY");
-            file.Line("DESCRIPTION:" + text);
-            file.Line(std::string("TRIGGER:") + AlarmTrigger(note.advance));
+            file.Line("DESCRIPTION:", text);
+            file.Line("TRIGGER:", AlarmTrigger(note.advance));
             file.Line("END:VALARM");
             file.Line("END:VEVENT");
         }
