@@ -28,13 +28,31 @@ void AppendPadded(std::string& out, int64_t value, std::size_t width) {
     out.append(digits + sizeof digits - count, count);
 }
 
-void AppendNumber(std::string& out, int64_t value) { AppendPadded(out, value, 0); }
+bool FitsDigits(int64_t value, int64_t limit) { return value >= 0 && value < limit; }
 
-// YYYYMMDD, as DATE values are written.
+void AppendNumber(std::string& out, int64_t value) {
+    if (FitsDigits(value, 10)) out += static_cast<char>('0' + value);  // periods, advances and parts
+    else AppendPadded(out, value, 0);
+}
+
+// Digits of `value` (0 to 10^width - 1) into `at`, padded with zeros to `width`.
+void PutDigits(char* at, int64_t value, int width) {
+    for (int i = width; i-- > 0; value /= 10) at[i] = static_cast<char>('0' + value % 10);
+}
+
+// YYYYMMDD, as DATE values are written; the common case in one piece.
 void AppendDate(std::string& out, int64_t year, int64_t month, int64_t day) {
-    AppendPadded(out, year, 4);
-    AppendPadded(out, month, 2);
-    AppendPadded(out, day, 2);
+    if (!FitsDigits(year, 10000) || !FitsDigits(month, 100) || !FitsDigits(day, 100)) {
+        AppendPadded(out, year, 4);
+        AppendPadded(out, month, 2);
+        AppendPadded(out, day, 2);
+        return;
+    }
+    char date[8];
+    PutDigits(date, year, 4);
+    PutDigits(date + 4, month, 2);
+    PutDigits(date + 6, day, 2);
+    out.append(date, sizeof date);
 }
 
 void AppendDate(std::string& out, const Date& date) { AppendDate(out, date.year, date.month, date.day); }
@@ -201,6 +219,8 @@ struct CalendarWriter {
         BeginLine(line);
         EndLine();
     }
+    // Lines known to be short, written with their ends in one piece.
+    void ShortLines(std::string_view lines) { out += lines; }
     void Line(std::string_view start, std::string_view rest) {
         BeginLine(start);
         out += rest;
@@ -210,11 +230,14 @@ struct CalendarWriter {
 
 // YYYY-MM-DD as stored, open parts 0, for Tolvek's own import.
 void AppendStoredDate(std::string& out, const Note& note) {
-    AppendPadded(out, note.year, 4);
-    out += '-';
-    AppendPadded(out, note.month, 2);
-    out += '-';
-    AppendPadded(out, note.day, 2);
+    // Exported notes have year 0 to 9999, month 0 to 12 and day 1 to 31.
+    char date[10];
+    PutDigits(date, note.year, 4);
+    date[4] = '-';
+    PutDigits(date + 5, note.month, 2);
+    date[7] = '-';
+    PutDigits(date + 8, note.day, 2);
+    out.append(date, sizeof date);
 }
 
 // The note's fingerprint in 16 hexadecimal digits and its ordinal among identical notes.
@@ -327,7 +350,7 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
         for (int i = 0; i < shapes.count; ++i) {
             const EventShape& shape = shapes.events[i];
             std::string& out = file.out;
-            file.Line("BEGIN:VEVENT");
+            file.ShortLines("BEGIN:VEVENT\r\n");
             file.BeginLine("UID:");
             AppendUidStem(out, fingerprint, ordinal);
             if (shape.part == 2) out += "-february"sv;
@@ -346,7 +369,7 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
                 file.EndLine();
             }
             file.Line("SUMMARY:", text);
-            file.Line("TRANSP:TRANSPARENT");
+            file.ShortLines("TRANSP:TRANSPARENT\r\n");
             file.BeginLine("X-TOLVEK-DATE:");
             AppendStoredDate(out, note);
             file.EndLine();
@@ -356,18 +379,16 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
             file.BeginLine("X-TOLVEK-PERIOD:");
             AppendNumber(out, note.period);
             file.EndLine();
-            if (note.obsoleteDeclined != 0) file.Line("X-TOLVEK-KEPT:1");
+            if (note.obsoleteDeclined != 0) file.ShortLines("X-TOLVEK-KEPT:1\r\n");
             if (shape.part != 0) {
                 file.BeginLine("X-TOLVEK-PART:");
                 AppendNumber(out, shape.part);
                 file.EndLine();
             }
-            file.Line("BEGIN:VALARM");
-            file.Line("ACTION:DISPLAY");
+            file.ShortLines("BEGIN:VALARM\r\nACTION:DISPLAY\r\n");
             file.Line("DESCRIPTION:", text);
             file.Line("TRIGGER:", AlarmTrigger(note.advance));
-            file.Line("END:VALARM");
-            file.Line("END:VEVENT");
+            file.ShortLines("END:VALARM\r\nEND:VEVENT\r\n");
         }
         ++result.exported;
     }
