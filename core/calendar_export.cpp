@@ -1,9 +1,9 @@
 #include "calendar_export.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
@@ -57,7 +57,12 @@ void AppendDate(std::string& out, int64_t year, int64_t month, int64_t day) {
 
 void AppendDate(std::string& out, const Date& date) { AppendDate(out, date.year, date.month, date.day); }
 
-Date NextDay(const Date& date) { return CivilFromDays(DaysFromCivil(date.year, date.month, date.day) + 1); }
+// The day after a calendar date (month 1 to 12, day within the month).
+Date NextDay(const Date& date) {
+    if (date.day < MonthLength(date.month, date.year)) return {date.year, date.month, date.day + 1};
+    if (date.month < 12) return {date.year, date.month + 1, 1};
+    return {date.year + 1, 1, 1};
+}
 
 Date OnCalendar(int64_t year, int64_t month, int64_t day) { return {year, month, CalendarDay(year, month, day)}; }
 
@@ -98,6 +103,37 @@ uint64_t NoteFingerprint(const Note& note) {
     mix(text.data(), text.size());
     return hash;
 }
+
+// How many notes with each fingerprint were met so far: identical notes share one, and
+// their count tells their UIDs apart. Open addressing in one block, as the export meets
+// every note of the diary once.
+class FingerprintCounts {
+public:
+    explicit FingerprintCounts(std::size_t notes) {
+        std::size_t size = 16;
+        while (size < notes + notes / 2) size *= 2;  // at most two thirds full
+        slots_.resize(size);
+    }
+
+    // The count before this note, then one more.
+    uint32_t Take(uint64_t fingerprint) {
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t at = static_cast<std::size_t>(fingerprint) & mask;
+        while (slots_[at].used && slots_[at].fingerprint != fingerprint) at = (at + 1) & mask;
+        Slot& slot = slots_[at];
+        slot.used = true;
+        slot.fingerprint = fingerprint;
+        return slot.count++;
+    }
+
+private:
+    struct Slot {
+        uint64_t fingerprint = 0;
+        uint32_t count = 0;
+        bool used = false;
+    };
+    std::vector<Slot> slots_;
+};
 
 // BYMONTH values: one month, or all but February (which lacks days 29 and 30 in most years).
 const std::string_view kMonthNumbers[] = {"", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
@@ -228,6 +264,38 @@ struct CalendarWriter {
     }
 };
 
+// DTSTART and DTEND of an all-day event on `day`, both lines in one piece where the
+// dates have their usual widths, as they have but for a clock past the year 9999.
+void AppendAllDay(CalendarWriter& file, const Date& day) {
+    constexpr std::string_view kStart = "DTSTART;VALUE=DATE:", kEnd = "DTEND;VALUE=DATE:";
+    const Date next = NextDay(day);
+    if (!FitsDigits(day.year, 10000) || !FitsDigits(next.year, 10000)) {
+        file.BeginLine(kStart);
+        AppendDate(file.out, day);
+        file.EndLine();
+        file.BeginLine(kEnd);
+        AppendDate(file.out, next);
+        file.EndLine();
+        return;
+    }
+    char lines[kStart.size() + 8 + 2 + kEnd.size() + 8 + 2];
+    char* at = lines;
+    auto put = [&](std::string_view text) { at = std::copy(text.begin(), text.end(), at); };
+    auto putDate = [&](const Date& date) {
+        PutDigits(at, date.year, 4);
+        PutDigits(at + 4, date.month, 2);
+        PutDigits(at + 6, date.day, 2);
+        at += 8;
+    };
+    put(kStart);
+    putDate(day);
+    put("\r\n");
+    put(kEnd);
+    putDate(next);
+    put("\r\n");
+    file.out.append(lines, sizeof lines);
+}
+
 // YYYY-MM-DD as stored, open parts 0, for Tolvek's own import.
 void AppendStoredDate(std::string& out, const Note& note) {
     // Exported notes have year 0 to 9999, month 0 to 12 and day 1 to 31.
@@ -328,41 +396,36 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
     file.Line("CALSCALE:GREGORIAN");
     file.Line("METHOD:PUBLISH");
     file.Line("X-WR-CALNAME:Tolvek Diary");
-    char stampText[32];
-    std::snprintf(stampText, sizeof stampText, "%04d%02d%02dT%02d%02d%02dZ", stamp.year, stamp.month, stamp.day,
-                  stamp.hour, stamp.minute, stamp.second);
+    char stampLine[64];
+    std::snprintf(stampLine, sizeof stampLine, "DTSTAMP:%04d%02d%02dT%02d%02d%02dZ\r\n", stamp.year, stamp.month,
+                  stamp.day, stamp.hour, stamp.minute, stamp.second);
     // Identical notes get the same fingerprint; their ordinal keeps the UIDs apart.
-    std::unordered_map<uint64_t, uint32_t> seen;
-    seen.reserve(notes.size());
-    std::string text;  // the note's text as an escaped TEXT value, room reused from note to note
+    FingerprintCounts seen(notes.size());
+    // The note's text as an escaped TEXT value and the start of its UID line, their room
+    // reused from note to note.
+    std::string text, uid;
     for (const Note& note : notes) {
         if (!IsExportable(note)) {
             ++result.skipped;
             continue;
         }
         const uint64_t fingerprint = NoteFingerprint(note);
-        const uint32_t ordinal = seen[fingerprint]++;
+        const uint32_t ordinal = seen.Take(fingerprint);
         // ASCII reads the same in every code page: only other texts are converted.
         const std::string_view stored = TextOf(note);
         text.clear();
         AppendEscaped(text, IsAscii(stored) ? stored : codePage.ToUtf8(std::string(stored)));
+        uid.assign("UID:");
+        AppendUidStem(uid, fingerprint, ordinal);
         const NoteShapes shapes = ShapesOf(note, today);
         for (int i = 0; i < shapes.count; ++i) {
             const EventShape& shape = shapes.events[i];
             std::string& out = file.out;
             file.ShortLines("BEGIN:VEVENT\r\n");
-            file.BeginLine("UID:");
-            AppendUidStem(out, fingerprint, ordinal);
-            if (shape.part == 2) out += "-february"sv;
-            out += "@tolvek.diary"sv;
-            file.EndLine();
-            file.Line("DTSTAMP:", stampText);
-            file.BeginLine("DTSTART;VALUE=DATE:");
-            AppendDate(out, shape.start);
-            file.EndLine();
-            file.BeginLine("DTEND;VALUE=DATE:");
-            AppendDate(out, NextDay(shape.start));
-            file.EndLine();
+            file.ShortLines(uid);
+            file.ShortLines(shape.part == 2 ? "-february@tolvek.diary\r\n"sv : "@tolvek.diary\r\n"sv);
+            file.ShortLines(stampLine);
+            AppendAllDay(file, shape.start);
             if (!shape.frequency.empty()) {
                 file.BeginLine("RRULE:");
                 AppendRule(out, shape);
