@@ -34,8 +34,9 @@ std::string Upper(std::string_view text) {
 // Whether `text` is `upper` written in any case: names are compared without copying them.
 bool SameUpper(std::string_view text, std::string_view upper) {
     if (text.size() != upper.size()) return false;
+    // Most files write names in capitals: only a letter that differs is raised.
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (UpperAscii(text[i]) != upper[i]) return false;
+        if (text[i] != upper[i] && UpperAscii(text[i]) != upper[i]) return false;
     return true;
 }
 
@@ -164,7 +165,7 @@ private:
     // Whether anything after `line` may join it: a soft break at its end, or a next line
     // that is empty or starts with a blank.
     bool MayContinue(std::string_view line) const {
-        if (SoftBreak(line)) return true;
+        if (line.back() == '=' && SoftBreak(line)) return true;
         if (at_ >= text_.size()) return false;
         const char next = text_[at_];
         return next == ' ' || next == '\t' || next == '\r' || next == '\n';
