@@ -299,7 +299,8 @@ void SetTextFromValue(Note& note, std::string_view value, const CodePage& codePa
         return;
     }
     std::memset(note.text, 0, kNoteTextSize);
-    std::memcpy(note.text, value.data(), value.size());
+    // An event without a SUMMARY has an empty view that points nowhere.
+    if (!value.empty()) std::memcpy(note.text, value.data(), value.size());
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
