@@ -11,9 +11,68 @@ using namespace std::string_view_literals;
 
 constexpr std::size_t kLineOctets = 75;
 
+// The file's text, written in place: each content line goes straight into it and is folded
+// afterwards only where it runs past 75 octets, which only long texts do. The text is given
+// room in steps and the pieces are copied into it, since appending each piece to a string
+// cost the export half its time.
+class CalendarWriter {
+public:
+    explicit CalendarWriter(std::size_t expected) { text_.reserve(expected); }
+
+    CalendarWriter& operator+=(std::string_view piece) {
+        if (text_.size() - used_ < piece.size()) Grow(piece.size());
+        std::memcpy(&text_[used_], piece.data(), piece.size());
+        used_ += piece.size();
+        return *this;
+    }
+    CalendarWriter& operator+=(char c) { return *this += std::string_view(&c, 1); }
+
+    // Starts a content line; its rest is added before EndLine.
+    void BeginLine(std::string_view start) {
+        lineStart_ = used_;
+        *this += start;
+    }
+    void EndLine() {
+        if (used_ - lineStart_ <= kLineOctets) {
+            *this += "\r\n"sv;
+            return;
+        }
+        long_.assign(text_, lineStart_, used_ - lineStart_);
+        used_ = lineStart_;
+        folded_.clear();
+        AppendFoldedLine(folded_, long_);
+        *this += folded_;
+    }
+    void Line(std::string_view line) {
+        BeginLine(line);
+        EndLine();
+    }
+    void Line(std::string_view start, std::string_view rest) {
+        BeginLine(start);
+        *this += rest;
+        EndLine();
+    }
+    // Lines known to be short, written with their ends in one piece.
+    void ShortLines(std::string_view lines) { *this += lines; }
+
+    std::string Take() {
+        text_.resize(used_);
+        return std::move(text_);
+    }
+
+private:
+    void Grow(std::size_t needed) { text_.resize(text_.size() + std::max(needed, kStep)); }
+
+    static constexpr std::size_t kStep = 64 * 1024;
+    std::string text_;  // written up to used_, the rest room
+    std::size_t used_ = 0;
+    std::size_t lineStart_ = 0;
+    std::string long_, folded_;  // a long line on its way to being folded
+};
+
 // `value` in decimal, padded with zeros after any sign to `width` characters, as printf's
 // "%0*lld" writes it: formatted by hand, since printf cost the export a third of its time.
-void AppendPadded(std::string& out, int64_t value, std::size_t width) {
+void AppendPadded(CalendarWriter& out, int64_t value, std::size_t width) {
     const bool negative = value < 0;
     uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     char digits[20];
@@ -24,13 +83,13 @@ void AppendPadded(std::string& out, int64_t value, std::size_t width) {
     } while (magnitude != 0);
     if (negative) out += '-';
     const std::size_t used = count + (negative ? 1 : 0);
-    if (used < width) out.append(width - used, '0');
-    out.append(digits + sizeof digits - count, count);
+    for (std::size_t pad = used; pad < width; ++pad) out += '0';
+    out += std::string_view(digits + sizeof digits - count, count);
 }
 
 bool FitsDigits(int64_t value, int64_t limit) { return value >= 0 && value < limit; }
 
-void AppendNumber(std::string& out, int64_t value) {
+void AppendNumber(CalendarWriter& out, int64_t value) {
     if (FitsDigits(value, 10)) out += static_cast<char>('0' + value);  // periods, advances and parts
     else AppendPadded(out, value, 0);
 }
@@ -41,7 +100,7 @@ void PutDigits(char* at, int64_t value, int width) {
 }
 
 // YYYYMMDD, as DATE values are written; the common case in one piece.
-void AppendDate(std::string& out, int64_t year, int64_t month, int64_t day) {
+void AppendDate(CalendarWriter& out, int64_t year, int64_t month, int64_t day) {
     if (!FitsDigits(year, 10000) || !FitsDigits(month, 100) || !FitsDigits(day, 100)) {
         AppendPadded(out, year, 4);
         AppendPadded(out, month, 2);
@@ -52,10 +111,10 @@ void AppendDate(std::string& out, int64_t year, int64_t month, int64_t day) {
     PutDigits(date, year, 4);
     PutDigits(date + 4, month, 2);
     PutDigits(date + 6, day, 2);
-    out.append(date, sizeof date);
+    out += std::string_view(date, sizeof date);
 }
 
-void AppendDate(std::string& out, const Date& date) { AppendDate(out, date.year, date.month, date.day); }
+void AppendDate(CalendarWriter& out, const Date& date) { AppendDate(out, date.year, date.month, date.day); }
 
 // The day after a calendar date (month 1 to 12, day within the month).
 Date NextDay(const Date& date) {
@@ -215,7 +274,7 @@ NoteShapes ShapesOf(const Note& note, const Today& today) {
     return shapes;
 }
 
-void AppendRule(std::string& out, const EventShape& shape) {
+void AppendRule(CalendarWriter& out, const EventShape& shape) {
     out += "FREQ="sv;
     out += shape.frequency;
     if (!shape.months.empty()) {
@@ -230,40 +289,6 @@ void AppendRule(std::string& out, const EventShape& shape) {
     }
 }
 
-// The file's text, written in place: each content line goes straight into it and is folded
-// afterwards only where it runs past 75 octets, which only long texts do.
-struct CalendarWriter {
-    std::string out;
-    std::size_t lineStart = 0;
-    std::string folding;  // a long line on its way to being folded
-
-    // Starts a content line; its rest is appended to `out` before EndLine.
-    void BeginLine(std::string_view start) {
-        lineStart = out.size();
-        out += start;
-    }
-    void EndLine() {
-        if (out.size() - lineStart <= kLineOctets) {
-            out += "\r\n"sv;
-            return;
-        }
-        folding.assign(out, lineStart, std::string::npos);
-        out.resize(lineStart);
-        AppendFoldedLine(out, folding);
-    }
-    void Line(std::string_view line) {
-        BeginLine(line);
-        EndLine();
-    }
-    // Lines known to be short, written with their ends in one piece.
-    void ShortLines(std::string_view lines) { out += lines; }
-    void Line(std::string_view start, std::string_view rest) {
-        BeginLine(start);
-        out += rest;
-        EndLine();
-    }
-};
-
 // DTSTART and DTEND of an all-day event on `day`, both lines in one piece where the
 // dates have their usual widths, as they have but for a clock past the year 9999.
 void AppendAllDay(CalendarWriter& file, const Date& day) {
@@ -271,10 +296,10 @@ void AppendAllDay(CalendarWriter& file, const Date& day) {
     const Date next = NextDay(day);
     if (!FitsDigits(day.year, 10000) || !FitsDigits(next.year, 10000)) {
         file.BeginLine(kStart);
-        AppendDate(file.out, day);
+        AppendDate(file, day);
         file.EndLine();
         file.BeginLine(kEnd);
-        AppendDate(file.out, next);
+        AppendDate(file, next);
         file.EndLine();
         return;
     }
@@ -293,11 +318,11 @@ void AppendAllDay(CalendarWriter& file, const Date& day) {
     put(kEnd);
     putDate(next);
     put("\r\n");
-    file.out.append(lines, sizeof lines);
+    file += std::string_view(lines, sizeof lines);
 }
 
 // YYYY-MM-DD as stored, open parts 0, for Tolvek's own import.
-void AppendStoredDate(std::string& out, const Note& note) {
+void AppendStoredDate(CalendarWriter& out, const Note& note) {
     // Exported notes have year 0 to 9999, month 0 to 12 and day 1 to 31.
     char date[10];
     PutDigits(date, note.year, 4);
@@ -305,7 +330,7 @@ void AppendStoredDate(std::string& out, const Note& note) {
     PutDigits(date + 5, note.month, 2);
     date[7] = '-';
     PutDigits(date + 8, note.day, 2);
-    out.append(date, sizeof date);
+    out += std::string_view(date, sizeof date);
 }
 
 // The note's fingerprint in 16 hexadecimal digits and its ordinal among identical notes.
@@ -314,10 +339,20 @@ void AppendUidStem(std::string& out, uint64_t fingerprint, uint32_t ordinal) {
     for (std::size_t i = 16; i-- > 0; fingerprint >>= 4) digits[i] = "0123456789abcdef"[fingerprint & 0xF];
     out.append(digits, sizeof digits);
     out += '-';
-    AppendNumber(out, ordinal);
+    out += std::to_string(ordinal);
+}
+
+bool NeedsEscapes(std::string_view utf8) {
+    for (const char c : utf8)
+        if (c == '\\' || c == ';' || c == ',' || c == '\n' || c == '\r') return true;
+    return false;
 }
 
 void AppendEscaped(std::string& out, std::string_view utf8) {
+    if (!NeedsEscapes(utf8)) {
+        out += utf8;  // most texts, in one piece
+        return;
+    }
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         const char c = utf8[i];
         switch (c) {
@@ -388,8 +423,7 @@ void AppendFoldedLine(std::string& out, const std::string& line) {
 CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today, const UtcTime& stamp,
                               const CodePage& codePage) {
     CalendarExport result;
-    CalendarWriter file;
-    file.out.reserve(notes.size() * 520 + 256);
+    CalendarWriter file(notes.size() * 520 + 256);
     file.Line("BEGIN:VCALENDAR");
     file.Line("VERSION:2.0");
     file.Line("PRODID:-//Tolvek//Tolvek Diary 1.1//EN");
@@ -420,7 +454,6 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
         const NoteShapes shapes = ShapesOf(note, today);
         for (int i = 0; i < shapes.count; ++i) {
             const EventShape& shape = shapes.events[i];
-            std::string& out = file.out;
             file.ShortLines("BEGIN:VEVENT\r\n");
             file.ShortLines(uid);
             file.ShortLines(shape.part == 2 ? "-february@tolvek.diary\r\n"sv : "@tolvek.diary\r\n"sv);
@@ -428,24 +461,24 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
             AppendAllDay(file, shape.start);
             if (!shape.frequency.empty()) {
                 file.BeginLine("RRULE:");
-                AppendRule(out, shape);
+                AppendRule(file, shape);
                 file.EndLine();
             }
             file.Line("SUMMARY:", text);
             file.ShortLines("TRANSP:TRANSPARENT\r\n");
             file.BeginLine("X-TOLVEK-DATE:");
-            AppendStoredDate(out, note);
+            AppendStoredDate(file, note);
             file.EndLine();
             file.BeginLine("X-TOLVEK-ADVANCE:");
-            AppendNumber(out, note.advance);
+            AppendNumber(file, note.advance);
             file.EndLine();
             file.BeginLine("X-TOLVEK-PERIOD:");
-            AppendNumber(out, note.period);
+            AppendNumber(file, note.period);
             file.EndLine();
             if (note.obsoleteDeclined != 0) file.ShortLines("X-TOLVEK-KEPT:1\r\n");
             if (shape.part != 0) {
                 file.BeginLine("X-TOLVEK-PART:");
-                AppendNumber(out, shape.part);
+                AppendNumber(file, shape.part);
                 file.EndLine();
             }
             file.ShortLines("BEGIN:VALARM\r\nACTION:DISPLAY\r\n");
@@ -456,6 +489,6 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
         ++result.exported;
     }
     file.Line("END:VCALENDAR");
-    result.text = std::move(file.out);
+    result.text = file.Take();
     return result;
 }
