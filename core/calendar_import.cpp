@@ -964,13 +964,13 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
         }
         const Property property = PropertyNamed(line.name);
         if (property == Property::Begin) {
-            component.assign(line.value.data(), line.value.size());
-            MakeUpper(component);
-            if (component == "VCALENDAR"sv || component == "VCARD"sv) sawContainer = true;
-            if (component == "VEVENT"sv) event = EventFields();
-            if (component == "VCARD"sv) card = CardFields();
-            if (component == "VALARM"sv && scope == Scope::Event) ++event.alarms;
-            stack.push_back(component);
+            stack.emplace_back(line.value);
+            MakeUpper(stack.back());
+            const std::string& opened = stack.back();
+            if (opened == "VCALENDAR"sv || opened == "VCARD"sv) sawContainer = true;
+            if (opened == "VEVENT"sv) event = EventFields();
+            if (opened == "VCARD"sv) card = CardFields();
+            if (opened == "VALARM"sv && scope == Scope::Event) ++event.alarms;  // the scope around it
             scope = ScopeOf(stack);
             continue;
         }
