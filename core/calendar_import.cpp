@@ -886,16 +886,35 @@ std::string CardName(const CardFields& card) {
     return name;
 }
 
+// The components whose lines the import reads; named once, where they open.
+enum class Component { Calendar, Card, Event, Alarm, Other };
+
+struct OpenComponent {
+    std::string name;  // in capitals
+    Component kind;
+};
+
+Component ComponentNamed(std::string_view upper) {
+    if (upper == "VEVENT"sv) return Component::Event;
+    if (upper == "VALARM"sv) return Component::Alarm;
+    if (upper == "VCARD"sv) return Component::Card;
+    if (upper == "VCALENDAR"sv) return Component::Calendar;
+    return Component::Other;
+}
+
 // Where the lines that follow belong, by the components open around them.
 enum class Scope { Outside, Event, EventAlarm, Card, Elsewhere };
 
-Scope ScopeOf(const std::vector<std::string>& stack) {
+Scope ScopeOf(const std::vector<OpenComponent>& stack) {
     if (stack.empty()) return Scope::Outside;
-    const std::string& innermost = stack.back();
-    if (innermost == "VEVENT"sv) return Scope::Event;
-    if (innermost == "VALARM"sv && stack.size() >= 2 && stack[stack.size() - 2] == "VEVENT"sv) return Scope::EventAlarm;
-    if (innermost == "VCARD"sv) return Scope::Card;
-    return Scope::Elsewhere;
+    switch (stack.back().kind) {
+        case Component::Event: return Scope::Event;
+        case Component::Card: return Scope::Card;
+        case Component::Alarm:
+            if (stack.size() >= 2 && stack[stack.size() - 2].kind == Component::Event) return Scope::EventAlarm;
+            return Scope::Elsewhere;
+        default: return Scope::Elsewhere;
+    }
 }
 
 }  // namespace
@@ -937,7 +956,7 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
     // the list 10,000 notes long copied it over and over into fresh memory.
     result.notes.reserve(bytes.size() / 256);
     bool sawContainer = false, sawEntry = false;
-    std::vector<std::string> stack;  // open components, innermost last
+    std::vector<OpenComponent> stack;  // innermost last
     Scope scope = Scope::Outside;
     EventFields event;
     CardFields card;
@@ -956,7 +975,6 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
     LogicalLines lines(AsUtf8(bytes, converted));
     std::string_view text;
     ContentLine line;
-    std::string component;
     while (lines.Next(text)) {
         if (!ParseContentLine(text, line)) {
             if (scope == Scope::Event) event.malformed = true;
@@ -964,36 +982,40 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
         }
         const Property property = PropertyNamed(line.name);
         if (property == Property::Begin) {
-            stack.emplace_back(line.value);
-            MakeUpper(stack.back());
-            const std::string& opened = stack.back();
-            if (opened == "VCALENDAR"sv || opened == "VCARD"sv) sawContainer = true;
-            if (opened == "VEVENT"sv) event = EventFields();
-            if (opened == "VCARD"sv) card = CardFields();
-            if (opened == "VALARM"sv && scope == Scope::Event) ++event.alarms;  // the scope around it
+            std::string name(line.value);
+            MakeUpper(name);
+            const Component opened = ComponentNamed(name);
+            if (opened == Component::Calendar || opened == Component::Card) sawContainer = true;
+            if (opened == Component::Event) event = EventFields();
+            if (opened == Component::Card) card = CardFields();
+            if (opened == Component::Alarm && scope == Scope::Event) ++event.alarms;  // the scope around it
+            stack.push_back({std::move(name), opened});
             scope = ScopeOf(stack);
             continue;
         }
         if (property == Property::End) {
-            component.assign(line.value.data(), line.value.size());
-            MakeUpper(component);
-            if (stack.empty() || stack.back() != component) {
-                // A component closed out of order: what it held cannot be trusted.
-                if (std::find(stack.begin(), stack.end(), "VEVENT") != stack.end()) event.malformed = true;
-                auto open = std::find(stack.rbegin(), stack.rend(), component);
-                if (open == stack.rend()) continue;
-                stack.erase(std::next(open).base(), stack.end());
-            } else {
+            Component closed;
+            if (!stack.empty() && SameUpper(line.value, stack.back().name)) {
+                closed = stack.back().kind;
                 stack.pop_back();
+            } else {
+                // A component closed out of order: what it held cannot be trusted.
+                auto isEvent = [](const OpenComponent& open) { return open.kind == Component::Event; };
+                if (std::any_of(stack.begin(), stack.end(), isEvent)) event.malformed = true;
+                auto open = std::find_if(stack.rbegin(), stack.rend(),
+                                         [&](const OpenComponent& o) { return SameUpper(line.value, o.name); });
+                if (open == stack.rend()) continue;
+                closed = open->kind;
+                stack.erase(std::next(open).base(), stack.end());
             }
             scope = ScopeOf(stack);
-            if (component == "VEVENT"sv) {
+            if (closed == Component::Event) {
                 sawEntry = true;
                 Note note;
                 bool altered = false;
                 const EntryResult entry = EventToNote(event, today, defaults, codePage, note, altered);
                 take(entry, note, altered);
-            } else if (component == "VCARD"sv) {
+            } else if (closed == Component::Card) {
                 for (const ContentLine& date : card.dates) {
                     sawEntry = true;
                     int64_t month = 0, day = 0;
