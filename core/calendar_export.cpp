@@ -194,7 +194,7 @@ private:
     std::vector<Slot> slots_;
 };
 
-// BYMONTH values: one month, or all but February (which lacks days 29 and 30 in most years).
+// BYMONTH values: one month, or all but February, which lacks day 30 and mostly day 29.
 const std::string_view kMonthNumbers[] = {"", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
 constexpr std::string_view kMonthsBesideFebruary = "1,3,4,5,6,7,8,9,10,11,12";
 

@@ -1,8 +1,6 @@
 #include "calendar_import.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
