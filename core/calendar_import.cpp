@@ -1,15 +1,14 @@
 #include "calendar_import.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <map>
 #include <string_view>
 #include <tuple>
 
 namespace {
 
-// Names are compared as views: their lengths decide most comparisons at once.
 using namespace std::string_view_literals;
 
 constexpr int64_t kDaySeconds = 86400;
@@ -18,140 +17,206 @@ constexpr int64_t kDaySeconds = 86400;
 constexpr int64_t kHorizonDays = 3653;
 constexpr int64_t kMostPeriods = 400000;
 
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
 void MakeUpper(std::string& text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (char& c : text) c = UpperAscii(c);
 }
 
-std::string Upper(std::string text) {
-    MakeUpper(text);
-    return text;
+std::string Upper(std::string_view text) {
+    std::string upper(text);
+    MakeUpper(upper);
+    return upper;
 }
 
-// One content line: NAME;PARAM=VALUE;...:VALUE, names and parameter names in capitals.
-struct ContentLine {
-    std::string name;
-    std::map<std::string, std::string> parameters;
-    std::string value;
-};
-
-bool ParseContentLine(const std::string& line, ContentLine& parsed) {
-    std::size_t at = 0;
-    while (at < line.size() && line[at] != ';' && line[at] != ':') ++at;
-    if (at == line.size() || at == 0) return false;
-    // Assigned in place: the caller keeps one ContentLine for the whole file, and its
-    // strings keep their room from line to line.
-    parsed.name.assign(line, 0, at);
-    MakeUpper(parsed.name);
-    parsed.parameters.clear();
-    while (line[at] == ';') {
-        const std::size_t start = ++at;
-        bool quoted = false;
-        while (at < line.size() && (quoted || (line[at] != ';' && line[at] != ':'))) {
-            if (line[at] == '"') quoted = !quoted;
-            ++at;
-        }
-        if (at == line.size()) return false;
-        const std::string parameter = line.substr(start, at - start);
-        const std::size_t equals = parameter.find('=');
-        std::string value = equals == std::string::npos ? "" : parameter.substr(equals + 1);
-        value.erase(std::remove(value.begin(), value.end(), '"'), value.end());
-        // vCard 2.1 writes bare types such as QUOTED-PRINTABLE.
-        if (equals == std::string::npos) parsed.parameters[Upper(parameter)] = "";
-        else parsed.parameters[Upper(parameter.substr(0, equals))] = value;
-    }
-    parsed.value.assign(line, at + 1, std::string::npos);
+// Whether `text` is `upper` written in any case: names are compared without copying them.
+bool SameUpper(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) return false;
+    // Most files write names in capitals: only a letter that differs is raised.
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] != upper[i] && UpperAscii(text[i]) != upper[i]) return false;
     return true;
 }
 
-bool HasParameterValue(const ContentLine& line, const std::string& name, const std::string& value) {
-    const auto found = line.parameters.find(name);
-    return found != line.parameters.end() && Upper(found->second) == value;
+// One content line, NAME;PARAM=VALUE;...:VALUE, as views of the line. The parameters are
+// read only where a property needs one, so most lines cost a scan for the colon.
+struct ContentLine {
+    std::string_view name;        // as written; compared without regard to case
+    std::string_view parameters;  // from the first ';' up to the value's colon, empty without
+    std::string_view value;
+};
+
+bool ParseContentLine(std::string_view line, ContentLine& parsed) {
+    std::size_t at = 0;
+    while (at < line.size() && line[at] != ';' && line[at] != ':') ++at;
+    if (at == line.size() || at == 0) return false;
+    parsed.name = line.substr(0, at);
+    // The value starts after the first colon outside quotes.
+    const std::size_t parametersStart = at;
+    bool quoted = false;
+    while (at < line.size() && (quoted || line[at] != ':')) {
+        if (line[at] == '"') quoted = !quoted;
+        ++at;
+    }
+    if (at == line.size()) return false;
+    parsed.parameters = line.substr(parametersStart, at - parametersStart);
+    parsed.value = line.substr(at + 1);
+    return true;
+}
+
+// The value of the line's parameter `name` (in capitals) without its quotes, the last one
+// of that name winning; false where the line has none. vCard 2.1 writes bare types such as
+// QUOTED-PRINTABLE: those are there with an empty value.
+bool FindParameter(const ContentLine& line, std::string_view name, std::string& value) {
+    bool found = false;
+    std::string_view rest = line.parameters;  // each parameter starts with its ';'
+    while (!rest.empty()) {
+        std::size_t end = 1;
+        bool quoted = false;
+        while (end < rest.size() && (quoted || rest[end] != ';')) {
+            if (rest[end] == '"') quoted = !quoted;
+            ++end;
+        }
+        const std::string_view parameter = rest.substr(1, end - 1);
+        rest.remove_prefix(end);
+        const std::size_t equals = parameter.find('=');
+        if (!SameUpper(parameter.substr(0, equals), name)) continue;
+        found = true;
+        value.clear();
+        if (equals == std::string_view::npos) continue;
+        for (const char c : parameter.substr(equals + 1))
+            if (c != '"') value += c;
+    }
+    return found;
+}
+
+bool HasParameterValue(const ContentLine& line, std::string_view name, std::string_view value) {
+    std::string found;
+    return FindParameter(line, name, found) && Upper(found) == value;
 }
 
 bool IsQuotedPrintable(const ContentLine& line) {
-    return HasParameterValue(line, "ENCODING", "QUOTED-PRINTABLE") || line.parameters.count("QUOTED-PRINTABLE") != 0;
+    std::string ignored;
+    return HasParameterValue(line, "ENCODING"sv, "QUOTED-PRINTABLE"sv) ||
+           FindParameter(line, "QUOTED-PRINTABLE"sv, ignored);
 }
 
 // The text as UTF-8, whatever it came in: a byte-order mark of UTF-8 or UTF-16 decides.
-std::string AsUtf8(const std::string& bytes) {
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return bytes.substr(3);
-    if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFF\xFE") == 0)
-        return Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, false);
-    if (bytes.size() >= 2 && bytes.compare(0, 2, "\xFE\xFF") == 0)
-        return Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, true);
-    return bytes;
+// UTF-8 is read where it lies; UTF-16 is converted into `converted`.
+std::string_view AsUtf8(const std::string& bytes, std::string& converted) {
+    const std::string_view text(bytes);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF"sv) return text.substr(3);
+    if (text.substr(0, 2) == "\xFF\xFE"sv || text.substr(0, 2) == "\xFE\xFF"sv) {
+        converted = Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, text[0] == '\xFE');
+        return converted;
+    }
+    return text;
 }
 
 // Physical lines into content lines: a line that starts with a space or tab continues the
-// one before; a quoted-printable value that ends in "=" continues on the next line. Gives
-// the next content line from `at` in `line` (one buffer for the whole file), or false at
-// the end of the text.
+// one before; a quoted-printable value that ends in "=" continues on the next line. Most
+// lines stand alone and are handed out as views of the text itself; a joined line is kept
+// by the reader, so every line it hands out stays valid as long as the reader.
 class LogicalLines {
 public:
-    explicit LogicalLines(const std::string& text) : text_(text) {}
+    explicit LogicalLines(std::string_view text) : text_(text) {}
 
-    bool Next(std::string& line) {
-        std::size_t start = 0, length = 0;
+    // The next content line, or false at the end of the text.
+    bool Next(std::string_view& line) {
         // Empty lines between content lines are skipped.
         do {
-            if (!Physical(start, length)) return false;
-        } while (length == 0);
-        line.assign(text_, start, length);
-        bool softBreak = SoftBreak(line);
+            if (!Physical(line)) return false;
+        } while (line.empty());
+        if (!MayContinue(line)) return true;
+        joined_.assign(line.data(), line.size());
+        bool changed = false;
+        bool softBreak = SoftBreak(joined_);
         for (;;) {
             const std::size_t mark = at_;
-            if (!Physical(start, length)) break;
+            std::string_view next;
+            if (!Physical(next)) break;
             if (softBreak) {
-                line.pop_back();
-                line.append(text_, start, length);
-            } else if (length != 0 && (text_[start] == ' ' || text_[start] == '\t')) {
-                line.append(text_, start + 1, length - 1);
-            } else if (length == 0) {
+                joined_.pop_back();
+                joined_.append(next.data(), next.size());
+            } else if (!next.empty() && (next[0] == ' ' || next[0] == '\t')) {
+                joined_.append(next.data() + 1, next.size() - 1);
+            } else if (next.empty()) {
                 continue;  // an empty line does not end the content line before it
             } else {
                 at_ = mark;  // the next content line starts here
                 break;
             }
-            softBreak = SoftBreak(line);
+            changed = true;
+            softBreak = SoftBreak(joined_);
         }
-        if (softBreak) line.pop_back();
+        if (softBreak) {
+            joined_.pop_back();
+            changed = true;
+        }
+        if (changed) line = Keep(joined_);
         return true;
     }
 
 private:
+    static constexpr std::size_t kChunkSize = 64 * 1024;
+
+    // Whether anything after `line` may join it: a soft break at its end, or a next line
+    // that is empty or starts with a blank.
+    bool MayContinue(std::string_view line) const {
+        if (line.back() == '=' && SoftBreak(line)) return true;
+        if (at_ >= text_.size()) return false;
+        const char next = text_[at_];
+        return next == ' ' || next == '\t' || next == '\r' || next == '\n';
+    }
+
     // The next physical line without its line end.
-    bool Physical(std::size_t& start, std::size_t& length) {
+    bool Physical(std::string_view& line) {
         if (at_ >= text_.size()) return false;
         std::size_t end = text_.find('\n', at_);
-        if (end == std::string::npos) end = text_.size();
+        if (end == std::string_view::npos) end = text_.size();
         std::size_t stop = end;
         if (stop > at_ && text_[stop - 1] == '\r') --stop;
-        start = at_;
-        length = stop - at_;
+        line = text_.substr(at_, stop - at_);
         at_ = end + 1;
         return true;
     }
-    static bool SoftBreak(const std::string& line) {
+
+    static bool SoftBreak(std::string_view line) {
         if (line.empty() || line.back() != '=') return false;
         const std::size_t colon = line.find(':');
-        return colon != std::string::npos && Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+        return colon != std::string_view::npos &&
+               Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
     }
 
-    const std::string& text_;
+    // A joined line copied into chunks that are never filled past the room they were given,
+    // so the views of earlier lines stay valid.
+    std::string_view Keep(const std::string& line) {
+        if (kept_.empty() || kept_.back().capacity() - kept_.back().size() < line.size()) {
+            kept_.emplace_back();
+            kept_.back().reserve(std::max(line.size(), kChunkSize));
+        }
+        std::string& chunk = kept_.back();
+        const std::size_t at = chunk.size();
+        chunk += line;
+        return std::string_view(chunk).substr(at, line.size());
+    }
+
+    std::string_view text_;
     std::size_t at_ = 0;
+    std::string joined_;             // the line being joined, room reused from line to line
+    std::deque<std::string> kept_;   // joined lines handed out
 };
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    c = UpperAscii(c);
     return c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
 }
 
-std::string DecodeQuotedPrintable(const std::string& value) {
+std::string DecodeQuotedPrintable(std::string_view value) {
     std::string out;
     for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '=' && i + 2 < value.size() + 0 && HexDigit(value[i + 1]) >= 0 && HexDigit(value[i + 2]) >= 0) {
+        if (value[i] == '=' && i + 2 < value.size() && HexDigit(value[i + 1]) >= 0 && HexDigit(value[i + 2]) >= 0) {
             out += static_cast<char>(HexDigit(value[i + 1]) * 16 + HexDigit(value[i + 2]));
             i += 2;
         } else {
@@ -163,10 +228,10 @@ std::string DecodeQuotedPrintable(const std::string& value) {
 
 // A vCard 2.1 value in the character set it names, as UTF-8.
 std::string ValueAsUtf8(const ContentLine& line) {
-    std::string value = IsQuotedPrintable(line) ? DecodeQuotedPrintable(line.value) : line.value;
-    const auto charset = line.parameters.find("CHARSET");
-    if (charset == line.parameters.end()) return value;
-    const std::string name = Upper(charset->second);
+    std::string value = IsQuotedPrintable(line) ? DecodeQuotedPrintable(line.value) : std::string(line.value);
+    std::string name;
+    if (!FindParameter(line, "CHARSET"sv, name)) return value;
+    MakeUpper(name);
     if (name == "WINDOWS-1250"sv || name == "CP1250"sv) return Windows1250CodePage().ToUtf8(value);
     if (name == "ISO-8859-1"sv || name == "WINDOWS-1252"sv || name == "CP1252"sv || name == "LATIN1"sv) {
         std::string out;
@@ -176,7 +241,7 @@ std::string ValueAsUtf8(const ContentLine& line) {
     return value;
 }
 
-std::string UnescapeText(const std::string& value) {
+std::string UnescapeText(std::string_view value) {
     std::string out;
     for (std::size_t i = 0; i < value.size(); ++i) {
         if (value[i] == '\\' && i + 1 < value.size()) {
@@ -216,11 +281,33 @@ std::string NoteTextFrom(const std::string& utf8, const CodePage& codePage, bool
     return ansi;
 }
 
-bool ReadNumber(const std::string& text, std::size_t at, std::size_t digits, int64_t& number) {
+// A TEXT value that a note takes as it is written: printable ASCII (the same in every code
+// page) without escapes, short enough, no blank at its end. Most texts are such.
+bool IsPlainNoteText(std::string_view value) {
+    if (value.size() >= kNoteTextSize || (!value.empty() && value.back() == ' ')) return false;
+    for (const char c : value)
+        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E || c == '\\') return false;
+    return true;
+}
+
+// The note's text from an escaped TEXT value.
+void SetTextFromValue(Note& note, std::string_view value, const CodePage& codePage, bool& altered) {
+    if (!IsPlainNoteText(value)) {
+        SetNoteText(note, NoteTextFrom(UnescapeText(value), codePage, altered));
+        return;
+    }
+    std::memset(note.text, 0, kNoteTextSize);
+    // An event without a SUMMARY has an empty view that points nowhere.
+    if (!value.empty()) std::memcpy(note.text, value.data(), value.size());
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool ReadNumber(std::string_view text, std::size_t at, std::size_t digits, int64_t& number) {
     if (text.size() < at + digits) return false;
     number = 0;
     for (std::size_t i = at; i < at + digits; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+        if (!IsDigit(text[i])) return false;
         number = number * 10 + (text[i] - '0');
     }
     return true;
@@ -231,7 +318,7 @@ bool IsCalendarDate(int64_t year, int64_t month, int64_t day) {
 }
 
 // A DATE or DATE-TIME value: its date as written, and the time of day in seconds (0 for a date).
-bool ParseDateTime(const std::string& value, Date& date, int64_t& secondsOfDay) {
+bool ParseDateTime(std::string_view value, Date& date, int64_t& secondsOfDay) {
     int64_t year, month, day;
     if (!ReadNumber(value, 0, 4, year) || !ReadNumber(value, 4, 2, month) || !ReadNumber(value, 6, 2, day))
         return false;
@@ -250,7 +337,7 @@ bool ParseDateTime(const std::string& value, Date& date, int64_t& secondsOfDay) 
 }
 
 // A DURATION value in seconds: [+-]P[nW][nD][T[nH][nM][nS]].
-bool ParseDuration(const std::string& value, int64_t& seconds) {
+bool ParseDuration(std::string_view value, int64_t& seconds) {
     std::size_t at = 0;
     int64_t sign = 1;
     if (at < value.size() && (value[at] == '+' || value[at] == '-')) sign = value[at++] == '-' ? -1 : 1;
@@ -265,7 +352,7 @@ bool ParseDuration(const std::string& value, int64_t& seconds) {
         }
         int64_t number = 0;
         std::size_t digits = 0;
-        while (at < value.size() && std::isdigit(static_cast<unsigned char>(value[at])) && digits < 9) {
+        while (at < value.size() && IsDigit(value[at]) && digits < 9) {
             number = number * 10 + (value[at++] - '0');
             ++digits;
         }
@@ -304,11 +391,21 @@ struct Recurrence {
     int weekStart = 1;          // Monday
 };
 
-bool ParseInteger(const std::string& text, int64_t& number, int64_t least, int64_t most) {
+// A whole value of at most ten characters as C's strtoll reads it: blanks and a sign may
+// come before the digits, and C sees the value only up to a NUL in it.
+bool ParseInteger(std::string_view text, int64_t& number, int64_t least, int64_t most) {
     if (text.empty() || text.size() > 10) return false;
-    char* end = nullptr;
-    const long long parsed = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0' || parsed < least || parsed > most) return false;
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || (text[at] >= '\t' && text[at] <= '\r'))) ++at;
+    bool negative = false;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+    const std::size_t digits = at;
+    int64_t parsed = 0;
+    while (at < text.size() && IsDigit(text[at])) parsed = parsed * 10 + (text[at++] - '0');
+    if (at == digits) at = 0;  // no digits: nothing is read
+    if (at != text.size() && text[at] != '\0') return false;
+    if (negative) parsed = -parsed;
+    if (parsed < least || parsed > most) return false;
     number = parsed;
     return true;
 }
@@ -538,6 +635,8 @@ Occurrence NextOccurrenceOf(const Recurrence& rule, const Date& start, int64_t t
     return Occurrence::Beyond;
 }
 
+
+// What an event's lines said, as views of the lines (which outlive the event).
 struct EventFields {
     bool hasStart = false;
     Date start{0, 0, 0};
@@ -547,10 +646,10 @@ struct EventFields {
     Date end{0, 0, 0};
     int64_t endSeconds = 0;
     bool malformed = false;
-    std::string rule;
+    std::string_view rule;
     bool hasRule = false;
-    std::string summary;
-    std::string storedDate, storedAdvance, storedPeriod, part;
+    std::string_view summary;
+    std::string_view storedDate, storedAdvance, storedPeriod, part;
     bool kept = false;
     bool hasTrigger = false;
     ContentLine trigger;
@@ -559,11 +658,15 @@ struct EventFields {
 
 enum class EntryResult { Note, Passed, Unreadable, Ignored };
 
-bool ParseStoredDate(const std::string& value, Note& note) {
-    const std::vector<std::string> parts = Split(value, '-');
+// YYYY-MM-DD as Tolvek stores it, open parts 0.
+bool ParseStoredDate(std::string_view value, Note& note) {
+    const std::size_t first = value.find('-');
+    const std::size_t second = first == std::string_view::npos ? first : value.find('-', first + 1);
+    if (second == std::string_view::npos || value.find('-', second + 1) != std::string_view::npos) return false;
     int64_t year, month, day;
-    if (parts.size() != 3 || !ParseInteger(parts[0], year, 0, 9999) || !ParseInteger(parts[1], month, 0, 12) ||
-        !ParseInteger(parts[2], day, 1, 31))
+    if (!ParseInteger(value.substr(0, first), year, 0, 9999) ||
+        !ParseInteger(value.substr(first + 1, second - first - 1), month, 0, 12) ||
+        !ParseInteger(value.substr(second + 1), day, 1, 31))
         return false;
     note.year = static_cast<int32_t>(year);
     note.month = static_cast<int32_t>(month);
@@ -607,15 +710,17 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
     note = Note();
     note.period = defaults.period;
     note.advance = defaults.advance;
-    int32_t alarmAdvance = 0;
-    if (AlarmAdvance(event, alarmAdvance)) note.advance = alarmAdvance;
     int64_t number = 0;
+    int32_t alarmAdvance = 0;
+    // Tolvek's own advance wins over the alarm's, which is then not read at all.
     if (!event.storedAdvance.empty() && ParseInteger(event.storedAdvance, number, INT32_MIN, INT32_MAX))
         note.advance = static_cast<int32_t>(number);
+    else if (AlarmAdvance(event, alarmAdvance))
+        note.advance = alarmAdvance;
     if (!event.storedPeriod.empty() && ParseInteger(event.storedPeriod, number, INT32_MIN, INT32_MAX))
         note.period = static_cast<int32_t>(number);
     if (event.kept) note.obsoleteDeclined = 1;
-    SetNoteText(note, NoteTextFrom(UnescapeText(event.summary), codePage, altered));
+    SetTextFromValue(note, event.summary, codePage, altered);
 
     if (!event.storedDate.empty() && ParseStoredDate(event.storedDate, note)) return EntryResult::Note;
 
@@ -629,7 +734,7 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
         return EntryResult::Note;
     }
     Recurrence rule;
-    if (!ParseRecurrence(event.rule, rule)) return EntryResult::Unreadable;
+    if (!ParseRecurrence(std::string(event.rule), rule)) return EntryResult::Unreadable;
     const bool endless = rule.interval == 1 && rule.count == 0 && !rule.hasUntil && rule.weekdays.empty();
     const bool oneMonthDay = rule.monthDays.size() <= 1 && (rule.monthDays.empty() || rule.monthDays[0] > 0 ||
                                                             rule.monthDays[0] == -1);
@@ -660,47 +765,83 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
     return EntryResult::Note;
 }
 
-void TakeEventLine(const ContentLine& line, bool inAlarm, EventFields& event) {
+
+// The properties the import reads; every other one is passed over.
+enum class Property {
+    Begin, End, Start, Finish, Rule, Summary, Trigger, StoredDate, StoredAdvance, StoredPeriod, Part, Kept,
+    FormattedName, StructuredName, Birthday, Anniversary, Other
+};
+
+Property PropertyNamed(std::string_view name) {
+    // By length first: it tells most names apart at once.
+    auto either = [&](std::string_view upper, Property property) {
+        return SameUpper(name, upper) ? property : Property::Other;
+    };
+    switch (name.size()) {
+        case 1: return either("N"sv, Property::StructuredName);
+        case 2: return either("FN"sv, Property::FormattedName);
+        case 3: return either("END"sv, Property::End);
+        case 4: return either("BDAY"sv, Property::Birthday);
+        case 5:
+            if (SameUpper(name, "BEGIN"sv)) return Property::Begin;
+            if (SameUpper(name, "DTEND"sv)) return Property::Finish;
+            return either("RRULE"sv, Property::Rule);
+        case 7:
+            if (SameUpper(name, "DTSTART"sv)) return Property::Start;
+            if (SameUpper(name, "SUMMARY"sv)) return Property::Summary;
+            return either("TRIGGER"sv, Property::Trigger);
+        case 11: return either("ANNIVERSARY"sv, Property::Anniversary);
+        case 13:
+            if (SameUpper(name, "X-TOLVEK-DATE"sv)) return Property::StoredDate;
+            if (SameUpper(name, "X-TOLVEK-PART"sv)) return Property::Part;
+            return either("X-TOLVEK-KEPT"sv, Property::Kept);
+        case 15: return either("X-TOLVEK-PERIOD"sv, Property::StoredPeriod);
+        case 16: return either("X-TOLVEK-ADVANCE"sv, Property::StoredAdvance);
+        default: return Property::Other;
+    }
+}
+
+void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, EventFields& event) {
     if (inAlarm) {
-        if (line.name == "TRIGGER"sv && event.alarms == 1) {
+        if (property == Property::Trigger && event.alarms == 1) {
             event.hasTrigger = true;
             event.trigger = line;
         }
         return;
     }
-    if (line.name == "DTSTART"sv || line.name == "DTEND"sv) {
-        Date date;
-        int64_t seconds = 0;
-        if (!ParseDateTime(line.value, date, seconds)) {
-            if (line.name == "DTSTART"sv) event.malformed = true;
+    switch (property) {
+        case Property::Start:
+        case Property::Finish: {
+            Date date;
+            int64_t seconds = 0;
+            if (!ParseDateTime(line.value, date, seconds)) {
+                if (property == Property::Start) event.malformed = true;
+                return;
+            }
+            if (property == Property::Start) {
+                event.hasStart = true;
+                event.start = date;
+                event.startSeconds = seconds;
+                event.startIsDate = line.value.size() == 8;
+            } else {
+                event.hasEnd = true;
+                event.end = date;
+                event.endSeconds = seconds;
+            }
             return;
         }
-        if (line.name == "DTSTART"sv) {
-            event.hasStart = true;
-            event.start = date;
-            event.startSeconds = seconds;
-            event.startIsDate = line.value.size() == 8;
-        } else {
-            event.hasEnd = true;
-            event.end = date;
-            event.endSeconds = seconds;
-        }
-    } else if (line.name == "RRULE"sv) {
-        if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
-        event.hasRule = true;
-        event.rule = line.value;
-    } else if (line.name == "SUMMARY"sv) {
-        event.summary = line.value;
-    } else if (line.name == "X-TOLVEK-DATE"sv) {
-        event.storedDate = line.value;
-    } else if (line.name == "X-TOLVEK-ADVANCE"sv) {
-        event.storedAdvance = line.value;
-    } else if (line.name == "X-TOLVEK-PERIOD"sv) {
-        event.storedPeriod = line.value;
-    } else if (line.name == "X-TOLVEK-PART"sv) {
-        event.part = line.value;
-    } else if (line.name == "X-TOLVEK-KEPT"sv) {
-        event.kept = line.value == "1"sv;
+        case Property::Rule:
+            if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
+            event.hasRule = true;
+            event.rule = line.value;
+            return;
+        case Property::Summary: event.summary = line.value; return;
+        case Property::StoredDate: event.storedDate = line.value; return;
+        case Property::StoredAdvance: event.storedAdvance = line.value; return;
+        case Property::StoredPeriod: event.storedPeriod = line.value; return;
+        case Property::Part: event.part = line.value; return;
+        case Property::Kept: event.kept = line.value == "1"sv; return;
+        default: return;
     }
 }
 
@@ -728,6 +869,12 @@ struct CardFields {
     std::vector<ContentLine> dates;
 };
 
+void TakeCardLine(const ContentLine& line, Property property, CardFields& card) {
+    if (property == Property::FormattedName) card.formattedName = ValueAsUtf8(line);
+    else if (property == Property::StructuredName) card.structuredName = ValueAsUtf8(line);
+    else if (property == Property::Birthday || property == Property::Anniversary) card.dates.push_back(line);
+}
+
 std::string CardName(const CardFields& card) {
     if (!card.formattedName.empty()) return card.formattedName;
     // N is Family;Given;Additional;Prefixes;Suffixes: shown as "Given Family".
@@ -735,6 +882,37 @@ std::string CardName(const CardFields& card) {
     std::string name = parts.size() > 1 ? parts[1] : "";
     if (!parts[0].empty()) name += (name.empty() ? "" : " ") + parts[0];
     return name;
+}
+
+// The components whose lines the import reads; named once, where they open.
+enum class Component { Calendar, Card, Event, Alarm, Other };
+
+struct OpenComponent {
+    std::string name;  // in capitals
+    Component kind;
+};
+
+Component ComponentNamed(std::string_view upper) {
+    if (upper == "VEVENT"sv) return Component::Event;
+    if (upper == "VALARM"sv) return Component::Alarm;
+    if (upper == "VCARD"sv) return Component::Card;
+    if (upper == "VCALENDAR"sv) return Component::Calendar;
+    return Component::Other;
+}
+
+// Where the lines that follow belong, by the components open around them.
+enum class Scope { Outside, Event, EventAlarm, Card, Elsewhere };
+
+Scope ScopeOf(const std::vector<OpenComponent>& stack) {
+    if (stack.empty()) return Scope::Outside;
+    switch (stack.back().kind) {
+        case Component::Event: return Scope::Event;
+        case Component::Card: return Scope::Card;
+        case Component::Alarm:
+            if (stack.size() >= 2 && stack[stack.size() - 2].kind == Component::Event) return Scope::EventAlarm;
+            return Scope::Elsewhere;
+        default: return Scope::Elsewhere;
+    }
 }
 
 }  // namespace
@@ -745,8 +923,17 @@ FileRead ReadCalendarBytes(FileSystem& files, const std::string& name, std::stri
     uint64_t size = 0;
     if (!file || !file->Size(size)) return FileRead::Unreadable;
     if (size > kLargestCalendarFile) return FileRead::TooLarge;
-    bytes.assign(static_cast<std::size_t>(size), '\0');
-    if (size != 0 && !file->ReadExactly(&bytes[0], bytes.size())) return FileRead::Unreadable;
+    // Read in parts through a small buffer rather than into a string filled with zeros
+    // first: clearing megabytes of fresh memory cost as much as reading them.
+    bytes.clear();
+    bytes.reserve(static_cast<std::size_t>(size));
+    char part[64 * 1024];
+    for (uint64_t left = size; left > 0;) {
+        const std::size_t length = left < sizeof part ? static_cast<std::size_t>(left) : sizeof part;
+        if (!file->ReadExactly(part, length)) return FileRead::Unreadable;
+        bytes.append(part, length);
+        left -= length;
+    }
     return FileRead::Ok;
 }
 
@@ -763,8 +950,12 @@ int32_t AdvanceForAlarm(int64_t secondsFromMidnight) {
 CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, const Note& defaults,
                                 const CodePage& codePage) {
     CalendarImport result;
+    // Room for a note per 256 bytes at once (Tolvek's own events take about 360): growing
+    // the list 10,000 notes long copied it over and over into fresh memory.
+    result.notes.reserve(bytes.size() / 256);
     bool sawContainer = false, sawEntry = false;
-    std::vector<std::string> stack;  // open components, innermost last
+    std::vector<OpenComponent> stack;  // innermost last
+    Scope scope = Scope::Outside;
     EventFields event;
     CardFields card;
     auto take = [&](EntryResult entry, const Note& note, bool altered) {
@@ -778,46 +969,56 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
             case EntryResult::Ignored: break;
         }
     };
+    std::string converted;
+    LogicalLines lines(AsUtf8(bytes, converted));
+    std::string_view text;
     ContentLine line;
-    const std::string utf8 = AsUtf8(bytes);
-    LogicalLines lines(utf8);
-    std::string text;
     while (lines.Next(text)) {
         if (!ParseContentLine(text, line)) {
-            if (!stack.empty() && stack.back() == "VEVENT"sv) event.malformed = true;
+            if (scope == Scope::Event) event.malformed = true;
             continue;
         }
-        if (line.name == "BEGIN"sv) {
-            const std::string component = Upper(line.value);
-            if (component == "VCALENDAR"sv || component == "VCARD"sv) sawContainer = true;
-            if (component == "VEVENT"sv) event = EventFields();
-            if (component == "VCARD"sv) card = CardFields();
-            if (component == "VALARM"sv && !stack.empty() && stack.back() == "VEVENT"sv) ++event.alarms;
-            stack.push_back(component);
+        const Property property = PropertyNamed(line.name);
+        if (property == Property::Begin) {
+            std::string name(line.value);
+            MakeUpper(name);
+            const Component opened = ComponentNamed(name);
+            if (opened == Component::Calendar || opened == Component::Card) sawContainer = true;
+            if (opened == Component::Event) event = EventFields();
+            if (opened == Component::Card) card = CardFields();
+            if (opened == Component::Alarm && scope == Scope::Event) ++event.alarms;  // the scope around it
+            stack.push_back({std::move(name), opened});
+            scope = ScopeOf(stack);
             continue;
         }
-        if (line.name == "END"sv) {
-            const std::string component = Upper(line.value);
-            if (stack.empty() || stack.back() != component) {
-                // A component closed out of order: what it held cannot be trusted.
-                if (std::find(stack.begin(), stack.end(), "VEVENT") != stack.end()) event.malformed = true;
-                auto open = std::find(stack.rbegin(), stack.rend(), component);
-                if (open == stack.rend()) continue;
-                stack.erase(std::next(open).base(), stack.end());
-            } else {
+        if (property == Property::End) {
+            Component closed;
+            if (!stack.empty() && SameUpper(line.value, stack.back().name)) {
+                closed = stack.back().kind;
                 stack.pop_back();
+            } else {
+                // A component closed out of order: what it held cannot be trusted.
+                auto isEvent = [](const OpenComponent& open) { return open.kind == Component::Event; };
+                if (std::any_of(stack.begin(), stack.end(), isEvent)) event.malformed = true;
+                auto open = std::find_if(stack.rbegin(), stack.rend(),
+                                         [&](const OpenComponent& o) { return SameUpper(line.value, o.name); });
+                if (open == stack.rend()) continue;
+                closed = open->kind;
+                stack.erase(std::next(open).base(), stack.end());
             }
-            if (component == "VEVENT"sv) {
+            scope = ScopeOf(stack);
+            if (closed == Component::Event) {
                 sawEntry = true;
                 Note note;
                 bool altered = false;
                 const EntryResult entry = EventToNote(event, today, defaults, codePage, note, altered);
                 take(entry, note, altered);
-            } else if (component == "VCARD"sv) {
+            } else if (closed == Component::Card) {
                 for (const ContentLine& date : card.dates) {
                     sawEntry = true;
                     int64_t month = 0, day = 0;
-                    if (HasParameterValue(date, "VALUE", "TEXT") || !ParseCardDate(date.value, month, day)) {
+                    if (HasParameterValue(date, "VALUE"sv, "TEXT"sv) ||
+                        !ParseCardDate(std::string(date.value), month, day)) {
                         take(EntryResult::Unreadable, Note(), false);
                         continue;
                     }
@@ -833,14 +1034,12 @@ CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, co
             }
             continue;
         }
-        if (stack.empty()) continue;
-        const std::string& component = stack.back();
-        if (component == "VEVENT"sv || (component == "VALARM"sv && stack.size() >= 2 && stack[stack.size() - 2] == "VEVENT"sv)) {
-            TakeEventLine(line, component == "VALARM"sv, event);
-        } else if (component == "VCARD"sv) {
-            if (line.name == "FN"sv) card.formattedName = ValueAsUtf8(line);
-            else if (line.name == "N"sv) card.structuredName = ValueAsUtf8(line);
-            else if (line.name == "BDAY"sv || line.name == "ANNIVERSARY"sv) card.dates.push_back(line);
+        switch (scope) {
+            case Scope::Event: TakeEventLine(line, property, false, event); break;
+            case Scope::EventAlarm: TakeEventLine(line, property, true, event); break;
+            case Scope::Card: TakeCardLine(line, property, card); break;
+            case Scope::Outside:
+            case Scope::Elsewhere: break;
         }
     }
     if (!sawContainer) result.verdict = CalendarVerdict::NotACalendar;

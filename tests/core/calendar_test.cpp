@@ -113,6 +113,10 @@ TEST_F(CalendarTest, ExportChoosesStartAndRuleByOpenParts) {
         {2004, 0, 31, {{"20040131", "FREQ=MONTHLY;BYMONTHDAY=-1;UNTIL=20041231", ""}}},
         {2003, 0, 29, {{"20030129", others + "29;UNTIL=20031231", "1"}, {"20030228", "", "2"}}},
     };
+    // A clock past the year 9999 still gives the next day, five digits of year and all.
+    const CalendarExport late =
+        ExportCalendar({MakeNote(0, 12, 31)}, Today{9999, 12, 31, 5}, kStamp, Windows1250CodePage());
+    EXPECT_NE(std::string::npos, late.text.find("\r\nDTSTART;VALUE=DATE:99991231\r\nDTEND;VALUE=DATE:100000101\r\n"));
     for (const Case& c : cases) {
         const CalendarExport file =
             ExportCalendar({MakeNote(c.year, c.month, c.day)}, ReadToday(), kStamp, Windows1250CodePage());
@@ -168,6 +172,8 @@ TEST_F(CalendarTest, ExportedFileHasTheRequiredFormLineByLine) {
     EXPECT_EQ(3, alarms);
     ASSERT_EQ(3u, uids.size());
     EXPECT_NE(uids[1], uids[2]);
+    EXPECT_EQ("-0@tolvek.diary", uids[1].substr(uids[1].size() - 15));
+    EXPECT_EQ("-1@tolvek.diary", uids[2].substr(uids[2].size() - 15));
     // The same diary gives the same UIDs.
     const CalendarExport again = ExportCalendar(
         {MakeNote(0, 3, 8, 0, 0, longCzech), MakeNote(2004, 7, 1, 1, 1, "a"), MakeNote(2004, 7, 1, 1, 1, "a")},
@@ -248,6 +254,67 @@ TEST_F(CalendarTest, ExportThenImportGivesTheSameNotes) {
         ASSERT_EQ(notes.size(), back.notes.size());
         for (std::size_t i = 0; i < notes.size(); ++i)
             EXPECT_TRUE(SameNote(notes[i], back.notes[i])) << Describe(notes[i]) << " came back as " << Describe(back.notes[i]);
+    }
+}
+
+TEST_F(CalendarTest, LargeDiaryWithLongTextsComesBackWhole) {
+    // Every text folded over two lines, far more joined text than one piece of the reader's
+    // room holds, and a file read in many parts.
+    std::vector<Note> notes;
+    for (int i = 0; i < 3000; ++i)
+        notes.push_back(MakeNote(i % 2 == 0 ? 0 : 2005, i % 13, i % 31 + 1, i % 3, i % 5,
+                                 std::to_string(i) + " \xE8\xED\x9Alo; " + std::string(80, 'a' + i % 26)));
+    const CalendarExport file = ExportCalendar(notes, ReadToday(), kStamp, Windows1250CodePage());
+    MemoryFileSystem disk;
+    disk.Put("diary.ics", Bytes(file.text.begin(), file.text.end()));
+    std::string bytes;
+    ASSERT_EQ(FileRead::Ok, ReadCalendarBytes(disk, "diary.ics", bytes));
+    EXPECT_EQ(file.text, bytes);
+    const CalendarImport back = Import(bytes);
+    ASSERT_EQ(notes.size(), back.notes.size());
+    EXPECT_EQ(0u, back.altered);
+    for (std::size_t i = 0; i < notes.size(); ++i)
+        EXPECT_TRUE(SameNote(notes[i], back.notes[i])) << Describe(notes[i]) << " came back as " << Describe(back.notes[i]);
+}
+
+TEST_F(CalendarTest, ContentLinesAreReadInAnyCaseFoldedAnywhereAndQuoted) {
+    // The event's lines, then the note expected (year -1: unreadable); today is 15 June 2004,
+    // new notes have period 1 and advance 2.
+    struct Case {
+        std::string lines;
+        int32_t year, month, day, period, advance;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"dtstart;value=date:20040701\r\nSummary:lower case\r\nx-tolvek-advance:1", 2004, 7, 1, 1, 1, "lower case"},
+        {"DTSTART;TZID=\"Europe/Prague: CET\";X=1:20040701T100000\r\nSUMMARY;LANGUAGE=cs:quoted", 2004, 7, 1, 1, 2,
+         "quoted"},
+        {"DTSTART;TZID=\"open:20040701\r\nSUMMARY:a quote left open", -1, 0, 0, 0, 0, ""},
+        {"DTSTART;VALUE=DATE:2004\r\n 0701\r\nSUMMARY:fol\r\n\tded by a tab", 2004, 7, 1, 1, 2, "folded by a tab"},
+        {"DTSTART;VALUE=DATE:20040701\r\nSUMMARY:over an\r\n\r\n  empty line", 2004, 7, 1, 1, 2, "over an empty line"},
+        {"DTSTART;VALUE=DATE:20040701\nSUMMARY:bare line feeds\nX-TOLVEK-PERIOD:0", 2004, 7, 1, 0, 2, "bare line feeds"},
+        // Tolvek's own fields as C reads numbers: blanks and a sign before the digits.
+        {"DTSTART;VALUE=DATE:20040701\r\nX-TOLVEK-DATE:0-7-+01\r\nX-TOLVEK-ADVANCE: 3\r\nX-TOLVEK-PERIOD:+2", 0, 7, 1,
+         2, 3, ""},
+        {"DTSTART;VALUE=DATE:20040701\r\nX-TOLVEK-DATE:2004-07\r\nX-TOLVEK-ADVANCE:3x\r\nX-TOLVEK-PERIOD:", 2004, 7, 1,
+         1, 2, ""},
+        // The alarm counts only where Tolvek's own advance is missing.
+        {"DTSTART;VALUE=DATE:20040701\r\nBEGIN:VALARM\r\nTRIGGER;RELATED=END:-P2D\r\nEND:VALARM", 2004, 7, 1, 1, 3, ""},
+        {"DTSTART;VALUE=DATE:20040701\r\nX-TOLVEK-ADVANCE:0\r\nBEGIN:VALARM\r\nTRIGGER:PT9H\r\nEND:VALARM", 2004, 7,
+         1, 1, 0, ""},
+        {"DTSTART;VALUE=DATE:20040701\r\nSUMMARY:ends folded\r\nEND:VEVE\r\n NT", 2004, 7, 1, 1, 2, "ends folded"},
+    };
+    for (const Case& c : cases) {
+        const std::string file = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n" + c.lines + "\r\nEND:VEVENT\r\nEND:VCALENDAR";
+        const CalendarImport imported = Import(file);
+        if (c.year == -1) {
+            EXPECT_EQ(1u, imported.unreadable) << c.lines;
+            EXPECT_TRUE(imported.notes.empty()) << c.lines;
+            continue;
+        }
+        ASSERT_EQ(1u, imported.notes.size()) << c.lines;
+        EXPECT_TRUE(SameNote(MakeNote(c.year, c.month, c.day, c.period, c.advance, c.text), imported.notes[0]))
+            << c.lines << "\ngave " << Describe(imported.notes[0]);
     }
 }
 
