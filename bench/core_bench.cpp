@@ -176,9 +176,8 @@ void BM_ImportCalendar(benchmark::State& state) {
     WriteRaw(kCalendarFile, std::vector<unsigned char>(text.begin(), text.end()), true);
     const Today today{2004, 6, 15, 2};
     for (auto _ : state) {
-        std::string bytes;
-        if (ReadCalendarBytes(DiskFileSystem(), kCalendarFile, bytes) != FileRead::Ok) state.SkipWithError("read failed");
-        const CalendarImport imported = ReadCalendarFile(bytes, today, Note(), Windows1250CodePage());
+        const CalendarImport imported = ImportCalendarFile(DiskFileSystem(), kCalendarFile, today, Note(), Windows1250CodePage());
+        if (imported.read != FileRead::Ok) state.SkipWithError("read failed");
         if (imported.notes.size() != kCalendarNotes) state.SkipWithError("import lost notes");
     }
 }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <deque>
 #include <map>
 #include <string_view>
 #include <tuple>
@@ -101,40 +100,44 @@ bool IsQuotedPrintable(const ContentLine& line) {
            FindParameter(line, "QUOTED-PRINTABLE"sv, ignored);
 }
 
-// The text as UTF-8, whatever it came in: a byte-order mark of UTF-8 or UTF-16 decides.
-// UTF-8 is read where it lies; UTF-16 is converted into `converted`.
-std::string_view AsUtf8(const std::string& bytes, std::string& converted) {
-    const std::string_view text(bytes);
-    if (text.substr(0, 3) == "\xEF\xBB\xBF"sv) return text.substr(3);
-    if (text.substr(0, 2) == "\xFF\xFE"sv || text.substr(0, 2) == "\xFE\xFF"sv) {
-        converted = Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, text[0] == '\xFE');
-        return converted;
-    }
-    return text;
-}
-
 // Physical lines into content lines: a line that starts with a space or tab continues the
-// one before; a quoted-printable value that ends in "=" continues on the next line. Most
-// lines stand alone and are handed out as views of the text itself; a joined line is kept
-// by the reader, so every line it hands out stays valid as long as the reader.
+// one before; a quoted-printable value that ends in "=" continues on the next line. The
+// text is the part of the file read so far: a content line that may run on past its end
+// waits for the next part unless the part is the file's last. Most lines stand alone and
+// are handed out as views of the text itself, joined ones as a view of the reader's own
+// room; either stays valid only until the next line is asked for.
 class LogicalLines {
 public:
-    explicit LogicalLines(std::string_view text) : text_(text) {}
+    LogicalLines(std::string_view text, bool last) : text_(text), last_(last) {}
 
-    // The next content line, or false at the end of the text.
+    // The next content line, or false where the text ends or the rest waits for more.
     bool Next(std::string_view& line) {
+        const std::size_t start = at_;
+        if (Logical(line)) return true;
+        at_ = start;
+        return false;
+    }
+
+    // Where the lines not yet handed out start.
+    std::size_t Unread() const { return std::min(at_, text_.size()); }
+
+private:
+    bool Logical(std::string_view& line) {
         // Empty lines between content lines are skipped.
         do {
             if (!Physical(line)) return false;
         } while (line.empty());
-        if (!MayContinue(line)) return true;
+        if (!MayContinue(line)) return !waiting_;
         joined_.assign(line.data(), line.size());
         bool changed = false;
         bool softBreak = SoftBreak(joined_);
         for (;;) {
             const std::size_t mark = at_;
             std::string_view next;
-            if (!Physical(next)) break;
+            if (!Physical(next)) {
+                if (waiting_) return false;
+                break;
+            }
             if (softBreak) {
                 joined_.pop_back();
                 joined_.append(next.data(), next.size());
@@ -153,27 +156,32 @@ public:
             joined_.pop_back();
             changed = true;
         }
-        if (changed) line = Keep(joined_);
+        if (changed) line = joined_;
         return true;
     }
 
-private:
-    static constexpr std::size_t kChunkSize = 64 * 1024;
-
     // Whether anything after `line` may join it: a soft break at its end, or a next line
     // that is empty or starts with a blank.
-    bool MayContinue(std::string_view line) const {
+    bool MayContinue(std::string_view line) {
         if (line.back() == '=' && SoftBreak(line)) return true;
-        if (at_ >= text_.size()) return false;
+        if (at_ >= text_.size()) {
+            waiting_ = !last_;
+            return false;
+        }
         const char next = text_[at_];
         return next == ' ' || next == '\t' || next == '\r' || next == '\n';
     }
 
-    // The next physical line without its line end.
+    // The next physical line without its line end; a line without one is whole only at the
+    // file's end.
     bool Physical(std::string_view& line) {
-        if (at_ >= text_.size()) return false;
-        std::size_t end = text_.find('\n', at_);
-        if (end == std::string_view::npos) end = text_.size();
+        const std::size_t left = text_.size() - std::min(at_, text_.size());
+        const void* found = left == 0 ? nullptr : std::memchr(text_.data() + at_, '\n', left);
+        if (!found && !(last_ && left > 0)) {
+            waiting_ = !last_;
+            return false;
+        }
+        const std::size_t end = found ? static_cast<const char*>(found) - text_.data() : text_.size();
         std::size_t stop = end;
         if (stop > at_ && text_[stop - 1] == '\r') --stop;
         line = text_.substr(at_, stop - at_);
@@ -188,23 +196,11 @@ private:
                Upper(line.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
     }
 
-    // A joined line copied into chunks that are never filled past the room they were given,
-    // so the views of earlier lines stay valid.
-    std::string_view Keep(const std::string& line) {
-        if (kept_.empty() || kept_.back().capacity() - kept_.back().size() < line.size()) {
-            kept_.emplace_back();
-            kept_.back().reserve(std::max(line.size(), kChunkSize));
-        }
-        std::string& chunk = kept_.back();
-        const std::size_t at = chunk.size();
-        chunk += line;
-        return std::string_view(chunk).substr(at, line.size());
-    }
-
     std::string_view text_;
+    bool last_;
     std::size_t at_ = 0;
-    std::string joined_;             // the line being joined, room reused from line to line
-    std::deque<std::string> kept_;   // joined lines handed out
+    bool waiting_ = false;  // a line ran off the end of a part that is not the last
+    std::string joined_;    // the line being joined, room reused from line to line
 };
 
 int HexDigit(char c) {
@@ -636,7 +632,8 @@ Occurrence NextOccurrenceOf(const Recurrence& rule, const Date& start, int64_t t
 }
 
 
-// What an event's lines said, as views of the lines (which outlive the event).
+// What an event's lines said. The texts are copies: the lines they came from are gone by
+// the event's end. Their room is reused from event to event.
 struct EventFields {
     bool hasStart = false;
     Date start{0, 0, 0};
@@ -646,15 +643,34 @@ struct EventFields {
     Date end{0, 0, 0};
     int64_t endSeconds = 0;
     bool malformed = false;
-    std::string_view rule;
+    std::string rule;
     bool hasRule = false;
-    std::string_view summary;
-    std::string_view storedDate, storedAdvance, storedPeriod, part;
+    std::string summary;
+    std::string storedDate, storedAdvance, storedPeriod, part;
     bool kept = false;
     bool hasTrigger = false;
-    ContentLine trigger;
+    std::string triggerParameters, triggerValue;
     int alarms = 0;
 };
+
+// Empties the fields for the next event without giving back the room of their texts.
+void ClearEvent(EventFields& event) {
+    event.hasStart = false;
+    event.start = {0, 0, 0};
+    event.startSeconds = 0;
+    event.startIsDate = true;
+    event.hasEnd = false;
+    event.end = {0, 0, 0};
+    event.endSeconds = 0;
+    event.malformed = false;
+    event.hasRule = false;
+    event.kept = false;
+    event.hasTrigger = false;
+    event.alarms = 0;
+    for (std::string* text : {&event.rule, &event.summary, &event.storedDate, &event.storedAdvance,
+                              &event.storedPeriod, &event.part, &event.triggerParameters, &event.triggerValue})
+        text->clear();
+}
 
 enum class EntryResult { Note, Passed, Unreadable, Ignored };
 
@@ -682,7 +698,9 @@ int64_t SecondsBetween(const Date& from, int64_t fromSeconds, const Date& to, in
 // The advance the event's first alarm asks for, or false when it has none that is readable.
 bool AlarmAdvance(const EventFields& event, int32_t& advance) {
     if (!event.hasTrigger) return false;
-    const ContentLine& trigger = event.trigger;
+    ContentLine trigger;
+    trigger.parameters = event.triggerParameters;
+    trigger.value = event.triggerValue;
     int64_t fromMidnight = 0;
     if (HasParameterValue(trigger, "VALUE", "DATE-TIME")) {
         Date at;
@@ -734,7 +752,7 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
         return EntryResult::Note;
     }
     Recurrence rule;
-    if (!ParseRecurrence(std::string(event.rule), rule)) return EntryResult::Unreadable;
+    if (!ParseRecurrence(event.rule, rule)) return EntryResult::Unreadable;
     const bool endless = rule.interval == 1 && rule.count == 0 && !rule.hasUntil && rule.weekdays.empty();
     const bool oneMonthDay = rule.monthDays.size() <= 1 && (rule.monthDays.empty() || rule.monthDays[0] > 0 ||
                                                             rule.monthDays[0] == -1);
@@ -805,7 +823,8 @@ void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, Eve
     if (inAlarm) {
         if (property == Property::Trigger && event.alarms == 1) {
             event.hasTrigger = true;
-            event.trigger = line;
+            event.triggerParameters.assign(line.parameters.data(), line.parameters.size());
+            event.triggerValue.assign(line.value.data(), line.value.size());
         }
         return;
     }
@@ -833,13 +852,13 @@ void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, Eve
         case Property::Rule:
             if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
             event.hasRule = true;
-            event.rule = line.value;
+            event.rule.assign(line.value.data(), line.value.size());
             return;
-        case Property::Summary: event.summary = line.value; return;
-        case Property::StoredDate: event.storedDate = line.value; return;
-        case Property::StoredAdvance: event.storedAdvance = line.value; return;
-        case Property::StoredPeriod: event.storedPeriod = line.value; return;
-        case Property::Part: event.part = line.value; return;
+        case Property::Summary: event.summary.assign(line.value.data(), line.value.size()); return;
+        case Property::StoredDate: event.storedDate.assign(line.value.data(), line.value.size()); return;
+        case Property::StoredAdvance: event.storedAdvance.assign(line.value.data(), line.value.size()); return;
+        case Property::StoredPeriod: event.storedPeriod.assign(line.value.data(), line.value.size()); return;
+        case Property::Part: event.part.assign(line.value.data(), line.value.size()); return;
         case Property::Kept: event.kept = line.value == "1"sv; return;
         default: return;
     }
@@ -863,16 +882,23 @@ bool ParseCardDate(std::string value, int64_t& month, int64_t& day) {
     return year >= 1 && month >= 1 && month <= 12 && day >= 1 && day <= (month == 2 ? 29 : MonthLength(month, 2001));
 }
 
+// A BDAY or ANNIVERSARY, kept until the card's name is known.
+struct CardDate {
+    bool givenAsText;  // VALUE=TEXT: words such as "circa 1800", not a date
+    std::string value;
+};
+
 struct CardFields {
     std::string formattedName;
     std::string structuredName;
-    std::vector<ContentLine> dates;
+    std::vector<CardDate> dates;
 };
 
 void TakeCardLine(const ContentLine& line, Property property, CardFields& card) {
     if (property == Property::FormattedName) card.formattedName = ValueAsUtf8(line);
     else if (property == Property::StructuredName) card.structuredName = ValueAsUtf8(line);
-    else if (property == Property::Birthday || property == Property::Anniversary) card.dates.push_back(line);
+    else if (property == Property::Birthday || property == Property::Anniversary)
+        card.dates.push_back({HasParameterValue(line, "VALUE"sv, "TEXT"sv), std::string(line.value)});
 }
 
 std::string CardName(const CardFields& card) {
@@ -915,26 +941,199 @@ Scope ScopeOf(const std::vector<OpenComponent>& stack) {
     }
 }
 
+// The import as it goes, content line by content line.
+struct Reading {
+    Reading(const Today& today, const Note& defaults, const CodePage& codePage)
+        : today(today), defaults(defaults), codePage(codePage) {}
+    const Today& today;
+    const Note& defaults;
+    const CodePage& codePage;
+    CalendarImport result;
+    bool sawContainer = false, sawEntry = false;
+    std::vector<OpenComponent> stack;  // innermost last
+    Scope scope = Scope::Outside;
+    EventFields event;
+    CardFields card;
+};
+
+void Take(Reading& reading, EntryResult entry, const Note& note, bool altered) {
+    switch (entry) {
+        case EntryResult::Note:
+            reading.result.notes.push_back(note);
+            if (altered) ++reading.result.altered;
+            break;
+        case EntryResult::Passed: ++reading.result.passed; break;
+        case EntryResult::Unreadable: ++reading.result.unreadable; break;
+        case EntryResult::Ignored: break;
+    }
+}
+
+void CloseCard(Reading& reading) {
+    const CardFields& card = reading.card;
+    for (const CardDate& date : card.dates) {
+        reading.sawEntry = true;
+        int64_t month = 0, day = 0;
+        if (date.givenAsText || !ParseCardDate(date.value, month, day)) {
+            Take(reading, EntryResult::Unreadable, Note(), false);
+            continue;
+        }
+        Note note;
+        note.period = reading.defaults.period;
+        note.advance = reading.defaults.advance;
+        note.month = static_cast<int32_t>(month);
+        note.day = static_cast<int32_t>(day);
+        bool altered = false;
+        SetNoteText(note, NoteTextFrom(UnescapeText(CardName(card)), reading.codePage, altered));
+        Take(reading, EntryResult::Note, note, altered);
+    }
+}
+
+void ReadContentLine(Reading& reading, std::string_view text) {
+    ContentLine line;
+    if (!ParseContentLine(text, line)) {
+        if (reading.scope == Scope::Event) reading.event.malformed = true;
+        return;
+    }
+    const Property property = PropertyNamed(line.name);
+    std::vector<OpenComponent>& stack = reading.stack;
+    if (property == Property::Begin) {
+        std::string name(line.value);
+        MakeUpper(name);
+        const Component opened = ComponentNamed(name);
+        if (opened == Component::Calendar || opened == Component::Card) reading.sawContainer = true;
+        if (opened == Component::Event) ClearEvent(reading.event);
+        if (opened == Component::Card) reading.card = CardFields();
+        if (opened == Component::Alarm && reading.scope == Scope::Event) ++reading.event.alarms;  // the scope around it
+        stack.push_back({std::move(name), opened});
+        reading.scope = ScopeOf(stack);
+        return;
+    }
+    if (property == Property::End) {
+        Component closed;
+        if (!stack.empty() && SameUpper(line.value, stack.back().name)) {
+            closed = stack.back().kind;
+            stack.pop_back();
+        } else {
+            // A component closed out of order: what it held cannot be trusted.
+            auto isEvent = [](const OpenComponent& open) { return open.kind == Component::Event; };
+            if (std::any_of(stack.begin(), stack.end(), isEvent)) reading.event.malformed = true;
+            auto open = std::find_if(stack.rbegin(), stack.rend(),
+                                     [&](const OpenComponent& o) { return SameUpper(line.value, o.name); });
+            if (open == stack.rend()) return;
+            closed = open->kind;
+            stack.erase(std::next(open).base(), stack.end());
+        }
+        reading.scope = ScopeOf(stack);
+        if (closed == Component::Event) {
+            reading.sawEntry = true;
+            Note note;
+            bool altered = false;
+            const EntryResult entry =
+                EventToNote(reading.event, reading.today, reading.defaults, reading.codePage, note, altered);
+            Take(reading, entry, note, altered);
+        } else if (closed == Component::Card) {
+            CloseCard(reading);
+        }
+        return;
+    }
+    switch (reading.scope) {
+        case Scope::Event: TakeEventLine(line, property, false, reading.event); break;
+        case Scope::EventAlarm: TakeEventLine(line, property, true, reading.event); break;
+        case Scope::Card: TakeCardLine(line, property, reading.card); break;
+        case Scope::Outside:
+        case Scope::Elsewhere: break;
+    }
+}
+
+// Reads every whole content line of `text`; gives where the first line it left starts (a
+// line that may go on in the next part).
+std::size_t ReadContentLines(Reading& reading, std::string_view text, bool last) {
+    LogicalLines lines(text, last);
+    std::string_view line;
+    while (lines.Next(line)) ReadContentLine(reading, line);
+    return lines.Unread();
+}
+
+CalendarImport FinishReading(Reading& reading) {
+    CalendarImport& result = reading.result;
+    if (!reading.sawContainer) result.verdict = CalendarVerdict::NotACalendar;
+    else if (!reading.sawEntry) result.verdict = CalendarVerdict::NothingInIt;
+    else result.verdict = CalendarVerdict::Read;
+    // Events outside any calendar are no calendar either: nothing of such a file is taken.
+    if (result.verdict != CalendarVerdict::Read) {
+        CalendarImport refused;
+        refused.verdict = result.verdict;
+        return refused;
+    }
+    return std::move(result);
+}
+
+// Room for a note per 256 bytes at once (Tolvek's own events take about 360): growing the
+// list 10,000 notes long copied it over and over into fresh memory.
+std::size_t NotesRoomFor(uint64_t bytes) { return static_cast<std::size_t>(bytes / 256); }
+
+bool HasUtf8Mark(std::string_view text) { return text.substr(0, 3) == "\xEF\xBB\xBF"sv; }
+bool HasUtf16Mark(std::string_view text) {
+    return text.substr(0, 2) == "\xFF\xFE"sv || text.substr(0, 2) == "\xFE\xFF"sv;
+}
+
+// A UTF-16 text after its byte-order mark, as UTF-8.
+std::string Utf16AsUtf8(std::string_view text) {
+    return Utf8FromUtf16(text.data() + 2, text.size() - 2, text[0] == '\xFE');
+}
+
 }  // namespace
 
-FileRead ReadCalendarBytes(FileSystem& files, const std::string& name, std::string& bytes) {
+CalendarImport ImportCalendarFile(FileSystem& files, const std::string& name, const Today& today,
+                                  const Note& defaults, const CodePage& codePage, std::size_t partSize) {
+    CalendarImport refused;
     OpenFailure failure;
     const std::unique_ptr<ReadableFile> file = files.OpenForReading(name, failure);
     uint64_t size = 0;
-    if (!file || !file->Size(size)) return FileRead::Unreadable;
-    if (size > kLargestCalendarFile) return FileRead::TooLarge;
-    // Read in parts through a small buffer rather than into a string filled with zeros
-    // first: clearing megabytes of fresh memory cost as much as reading them.
-    bytes.clear();
-    bytes.reserve(static_cast<std::size_t>(size));
-    char part[64 * 1024];
-    for (uint64_t left = size; left > 0;) {
-        const std::size_t length = left < sizeof part ? static_cast<std::size_t>(left) : sizeof part;
-        if (!file->ReadExactly(part, length)) return FileRead::Unreadable;
-        bytes.append(part, length);
-        left -= length;
+    if (!file || !file->Size(size)) {
+        refused.read = FileRead::Unreadable;
+        return refused;
     }
-    return FileRead::Ok;
+    if (size > kLargestCalendarFile) {
+        refused.read = FileRead::TooLarge;
+        return refused;
+    }
+    Reading reading(today, defaults, codePage);
+    reading.result.notes.reserve(NotesRoomFor(size));
+    // The file is read in parts into one room and parsed as it comes: a copy of the whole
+    // file would cost fresh memory as large as the file, which costs as much as the reading.
+    // The first part holds a byte-order mark whole.
+    std::string room(std::max<std::size_t>(partSize, 4), '\0');
+    std::size_t carried = 0;  // the start of a line that the part before could not end
+    uint64_t left = size;
+    bool first = true;
+    do {
+        if (carried == room.size()) room.resize(2 * room.size());  // a line longer than the room
+        const std::size_t length = static_cast<std::size_t>(std::min<uint64_t>(left, room.size() - carried));
+        if (length > 0 && !file->ReadExactly(&room[carried], length)) {
+            refused.read = FileRead::Unreadable;
+            return refused;
+        }
+        left -= length;
+        std::string_view text(room.data(), carried + length);
+        if (first && HasUtf16Mark(text)) {
+            // Converted whole, then read as UTF-8.
+            std::string bytes(text);
+            bytes.resize(static_cast<std::size_t>(size));
+            if (left > 0 && !file->ReadExactly(&bytes[text.size()], static_cast<std::size_t>(left))) {
+                refused.read = FileRead::Unreadable;
+                return refused;
+            }
+            ReadContentLines(reading, Utf16AsUtf8(bytes), true);
+            return FinishReading(reading);
+        }
+        if (first && HasUtf8Mark(text)) text.remove_prefix(3);
+        first = false;
+        const std::size_t read = ReadContentLines(reading, text, left == 0);
+        carried = text.size() - read;
+        std::memmove(&room[0], text.data() + read, carried);
+    } while (left > 0);
+    return FinishReading(reading);
 }
 
 int32_t AdvanceForAlarm(int64_t secondsFromMidnight) {
@@ -947,111 +1146,17 @@ int32_t AdvanceForAlarm(int64_t secondsFromMidnight) {
     return 0;
 }
 
-CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, const Note& defaults,
+CalendarImport ReadCalendarFile(std::string_view bytes, const Today& today, const Note& defaults,
                                 const CodePage& codePage) {
-    CalendarImport result;
-    // Room for a note per 256 bytes at once (Tolvek's own events take about 360): growing
-    // the list 10,000 notes long copied it over and over into fresh memory.
-    result.notes.reserve(bytes.size() / 256);
-    bool sawContainer = false, sawEntry = false;
-    std::vector<OpenComponent> stack;  // innermost last
-    Scope scope = Scope::Outside;
-    EventFields event;
-    CardFields card;
-    auto take = [&](EntryResult entry, const Note& note, bool altered) {
-        switch (entry) {
-            case EntryResult::Note:
-                result.notes.push_back(note);
-                if (altered) ++result.altered;
-                break;
-            case EntryResult::Passed: ++result.passed; break;
-            case EntryResult::Unreadable: ++result.unreadable; break;
-            case EntryResult::Ignored: break;
-        }
-    };
-    std::string converted;
-    LogicalLines lines(AsUtf8(bytes, converted));
-    std::string_view text;
-    ContentLine line;
-    while (lines.Next(text)) {
-        if (!ParseContentLine(text, line)) {
-            if (scope == Scope::Event) event.malformed = true;
-            continue;
-        }
-        const Property property = PropertyNamed(line.name);
-        if (property == Property::Begin) {
-            std::string name(line.value);
-            MakeUpper(name);
-            const Component opened = ComponentNamed(name);
-            if (opened == Component::Calendar || opened == Component::Card) sawContainer = true;
-            if (opened == Component::Event) event = EventFields();
-            if (opened == Component::Card) card = CardFields();
-            if (opened == Component::Alarm && scope == Scope::Event) ++event.alarms;  // the scope around it
-            stack.push_back({std::move(name), opened});
-            scope = ScopeOf(stack);
-            continue;
-        }
-        if (property == Property::End) {
-            Component closed;
-            if (!stack.empty() && SameUpper(line.value, stack.back().name)) {
-                closed = stack.back().kind;
-                stack.pop_back();
-            } else {
-                // A component closed out of order: what it held cannot be trusted.
-                auto isEvent = [](const OpenComponent& open) { return open.kind == Component::Event; };
-                if (std::any_of(stack.begin(), stack.end(), isEvent)) event.malformed = true;
-                auto open = std::find_if(stack.rbegin(), stack.rend(),
-                                         [&](const OpenComponent& o) { return SameUpper(line.value, o.name); });
-                if (open == stack.rend()) continue;
-                closed = open->kind;
-                stack.erase(std::next(open).base(), stack.end());
-            }
-            scope = ScopeOf(stack);
-            if (closed == Component::Event) {
-                sawEntry = true;
-                Note note;
-                bool altered = false;
-                const EntryResult entry = EventToNote(event, today, defaults, codePage, note, altered);
-                take(entry, note, altered);
-            } else if (closed == Component::Card) {
-                for (const ContentLine& date : card.dates) {
-                    sawEntry = true;
-                    int64_t month = 0, day = 0;
-                    if (HasParameterValue(date, "VALUE"sv, "TEXT"sv) ||
-                        !ParseCardDate(std::string(date.value), month, day)) {
-                        take(EntryResult::Unreadable, Note(), false);
-                        continue;
-                    }
-                    Note note;
-                    note.period = defaults.period;
-                    note.advance = defaults.advance;
-                    note.month = static_cast<int32_t>(month);
-                    note.day = static_cast<int32_t>(day);
-                    bool altered = false;
-                    SetNoteText(note, NoteTextFrom(UnescapeText(CardName(card)), codePage, altered));
-                    take(EntryResult::Note, note, altered);
-                }
-            }
-            continue;
-        }
-        switch (scope) {
-            case Scope::Event: TakeEventLine(line, property, false, event); break;
-            case Scope::EventAlarm: TakeEventLine(line, property, true, event); break;
-            case Scope::Card: TakeCardLine(line, property, card); break;
-            case Scope::Outside:
-            case Scope::Elsewhere: break;
-        }
+    Reading reading(today, defaults, codePage);
+    reading.result.notes.reserve(NotesRoomFor(bytes.size()));
+    if (HasUtf16Mark(bytes)) {
+        ReadContentLines(reading, Utf16AsUtf8(bytes), true);
+    } else {
+        if (HasUtf8Mark(bytes)) bytes.remove_prefix(3);
+        ReadContentLines(reading, bytes, true);
     }
-    if (!sawContainer) result.verdict = CalendarVerdict::NotACalendar;
-    else if (!sawEntry) result.verdict = CalendarVerdict::NothingInIt;
-    else result.verdict = CalendarVerdict::Read;
-    // Events outside any calendar are no calendar either: nothing of such a file is taken.
-    if (result.verdict != CalendarVerdict::Read) {
-        CalendarImport refused;
-        refused.verdict = result.verdict;
-        return refused;
-    }
-    return result;
+    return FinishReading(reading);
 }
 
 uint32_t DropNotesAlreadyStored(const NoteStore& store, std::vector<Note>& notes) {

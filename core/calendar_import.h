@@ -3,8 +3,10 @@
 // changes, so a bad file changes nothing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "code_page.h"
@@ -16,10 +18,10 @@
 // Larger files are refused unread: a diary's calendar is far smaller.
 constexpr uint64_t kLargestCalendarFile = 8 * 1024 * 1024;
 
-enum class FileRead { Ok, TooLarge, Unreadable };
+// The file is read in parts of this size, each parsed before the next is read.
+constexpr std::size_t kCalendarReadPart = 64 * 1024;
 
-// The whole file named `name`, unless it is larger than kLargestCalendarFile or cannot be read.
-FileRead ReadCalendarBytes(FileSystem& files, const std::string& name, std::string& bytes);
+enum class FileRead { Ok, TooLarge, Unreadable };
 
 enum class CalendarVerdict {
     Read,           // notes (or counted entries) came out of it
@@ -28,6 +30,7 @@ enum class CalendarVerdict {
 };
 
 struct CalendarImport {
+    FileRead read = FileRead::Ok;  // anything else: the file was not read, and nothing came of it
     CalendarVerdict verdict = CalendarVerdict::NotACalendar;
     std::vector<Note> notes;
     uint32_t unreadable = 0;  // malformed entries and rules outside what Tolvek follows
@@ -35,9 +38,15 @@ struct CalendarImport {
     uint32_t altered = 0;     // texts cut to a note's length or with characters replaced
 };
 
-// Reads the whole file. `defaults` gives the period and advance of notes whose entry does
-// not say them. Dates of repeating events are resolved against `today`.
-CalendarImport ReadCalendarFile(const std::string& bytes, const Today& today, const Note& defaults,
+// Reads the whole file named `name`, unless it is larger than kLargestCalendarFile or
+// cannot be read. `defaults` gives the period and advance of notes whose entry does not say
+// them. Dates of repeating events are resolved against `today`.
+CalendarImport ImportCalendarFile(FileSystem& files, const std::string& name, const Today& today,
+                                  const Note& defaults, const CodePage& codePage,
+                                  std::size_t partSize = kCalendarReadPart);
+
+// The same for a file's bytes already in memory.
+CalendarImport ReadCalendarFile(std::string_view bytes, const Today& today, const Note& defaults,
                                 const CodePage& codePage);
 
 // Removes from `notes` those already in the diary with the same date and text, each stored

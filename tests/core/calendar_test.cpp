@@ -61,10 +61,6 @@ std::string ReadSample(const std::string& name) {
 
 Note Defaults() { return MakeNote(0, 0, 1, 1, 2); }  // on startup, three days ahead
 
-CalendarImport Import(const std::string& bytes) {
-    return ReadCalendarFile(bytes, ReadToday(), Defaults(), Windows1250CodePage());
-}
-
 bool SameNote(const Note& a, const Note& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day && a.period == b.period &&
            a.advance == b.advance && a.obsoleteDeclined == b.obsoleteDeclined && NoteText(a) == NoteText(b);
@@ -75,6 +71,31 @@ std::string Describe(const Note& note) {
     out << note.year << '-' << note.month << '-' << note.day << " p" << note.period << " a" << note.advance << " k"
         << note.obsoleteDeclined << " \"" << Utf8(NoteText(note)) << '"';
     return out.str();
+}
+
+std::string Describe(const CalendarImport& imported) {
+    std::ostringstream out;
+    out << "read " << static_cast<int>(imported.read) << ", verdict " << static_cast<int>(imported.verdict)
+        << ", unreadable " << imported.unreadable << ", passed " << imported.passed << ", altered "
+        << imported.altered << '\n';
+    for (const Note& note : imported.notes) out << Describe(note) << '\n';
+    return out.str();
+}
+
+// The import of `bytes`, read whole from memory; read from a disk in parts of many sizes as
+// well, so that lines, folds and byte-order marks fall across the parts' ends: all must agree.
+CalendarImport Import(const std::string& bytes) {
+    const CalendarImport whole = ReadCalendarFile(bytes, ReadToday(), Defaults(), Windows1250CodePage());
+    MemoryFileSystem disk;
+    disk.Put("import.ics", Bytes(bytes.begin(), bytes.end()));
+    const std::string expected = Describe(whole);
+    for (const std::size_t part : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{7},
+                                   std::size_t{16}, std::size_t{61}, kCalendarReadPart}) {
+        const CalendarImport inParts =
+            ImportCalendarFile(disk, "import.ics", ReadToday(), Defaults(), Windows1250CodePage(), part);
+        EXPECT_EQ(expected, Describe(inParts)) << "read in parts of " << part;
+    }
+    return whole;
 }
 
 class CalendarTest : public CoreTest {};
@@ -265,16 +286,30 @@ TEST_F(CalendarTest, LargeDiaryWithLongTextsComesBackWhole) {
         notes.push_back(MakeNote(i % 2 == 0 ? 0 : 2005, i % 13, i % 31 + 1, i % 3, i % 5,
                                  std::to_string(i) + " \xE8\xED\x9Alo; " + std::string(80, 'a' + i % 26)));
     const CalendarExport file = ExportCalendar(notes, ReadToday(), kStamp, Windows1250CodePage());
-    MemoryFileSystem disk;
-    disk.Put("diary.ics", Bytes(file.text.begin(), file.text.end()));
-    std::string bytes;
-    ASSERT_EQ(FileRead::Ok, ReadCalendarBytes(disk, "diary.ics", bytes));
-    EXPECT_EQ(file.text, bytes);
-    const CalendarImport back = Import(bytes);
+    const CalendarImport back = Import(file.text);
     ASSERT_EQ(notes.size(), back.notes.size());
     EXPECT_EQ(0u, back.altered);
     for (std::size_t i = 0; i < notes.size(); ++i)
         EXPECT_TRUE(SameNote(notes[i], back.notes[i])) << Describe(notes[i]) << " came back as " << Describe(back.notes[i]);
+}
+
+TEST_F(CalendarTest, ReadingInPartsOfAnySizeGivesWhatReadingWholeGives) {
+    // Every part size up to the whole file: somewhere a line, a fold, a soft break, a line
+    // end or the byte-order mark falls across the end of a part.
+    const std::string folds =
+        "\xEF\xBB\xBF" "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:2004\r\n 0701\r\n\r\n\r\nSUMMARY:a\r\n"
+        "\tb\r\n c\r\nEND:VEVENT\r\nBEGIN:VCARD\r\nN;ENCODING=QUOTED-PRINTABLE:=C5=\r\n=A0a=\r\n\r\nBDAY:--0102\r\n"
+        "END:VCARD\r\nBEGIN:VEVENT\r\nDTSTART:20040702\r\nSUMMARY:no line end at the end\r\nEND:VEVENT\r\nEND:VCALENDAR\r";
+    MemoryFileSystem disk;
+    for (const std::string& bytes : {folds, ReadSample("contacts.vcf"), ReadSample("outlook.ics")}) {
+        const std::string whole = Describe(ReadCalendarFile(bytes, ReadToday(), Defaults(), Windows1250CodePage()));
+        disk.Put("parts.ics", Bytes(bytes.begin(), bytes.end()));
+        for (std::size_t part = 1; part <= bytes.size() + 1; ++part) {
+            const CalendarImport inParts =
+                ImportCalendarFile(disk, "parts.ics", ReadToday(), Defaults(), Windows1250CodePage(), part);
+            ASSERT_EQ(whole, Describe(inParts)) << "read in parts of " << part;
+        }
+    }
 }
 
 TEST_F(CalendarTest, ContentLinesAreReadInAnyCaseFoldedAnywhereAndQuoted) {
@@ -503,16 +538,26 @@ TEST_F(CalendarTest, BadFilesAreNamedAndGiveNoNotes) {
 
 TEST_F(CalendarTest, ReadingAFileRefusesTooLargeAndUnreadableFiles) {
     MemoryFileSystem disk;
-    std::string bytes;
-    EXPECT_EQ(FileRead::Unreadable, ReadCalendarBytes(disk, "missing.ics", bytes));
+    auto importOf = [&](const std::string& name) {
+        return ImportCalendarFile(disk, name, ReadToday(), Defaults(), Windows1250CodePage());
+    };
+    EXPECT_EQ(FileRead::Unreadable, importOf("missing.ics").read);
     disk.Put("big.ics", Bytes(kLargestCalendarFile + 1, 'x'));
-    EXPECT_EQ(FileRead::TooLarge, ReadCalendarBytes(disk, "big.ics", bytes));
-    disk.Put("fits.ics", Bytes(kLargestCalendarFile, 'x'));
-    EXPECT_EQ(FileRead::Ok, ReadCalendarBytes(disk, "fits.ics", bytes));
-    EXPECT_EQ(kLargestCalendarFile, bytes.size());
+    EXPECT_EQ(FileRead::TooLarge, importOf("big.ics").read);
+    // The largest file read to its end: a line almost as long as the file, far past the room
+    // of a part, before the event.
+    Bytes largest(kLargestCalendarFile, 'x');
+    const std::string head = "BEGIN:VCALENDAR\r\nX:";
+    const std::string event = "\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20040701\r\nEND:VEVENT\r\n";
+    std::copy(head.begin(), head.end(), largest.begin());
+    std::copy(event.begin(), event.end(), largest.end() - event.size());
+    disk.Put("fits.ics", largest);
+    const CalendarImport fits = importOf("fits.ics");
+    EXPECT_EQ(FileRead::Ok, fits.read);
+    EXPECT_EQ(1u, fits.notes.size());
     disk.Put("held.ics", Bytes(10, 'x'));
     disk.failing = FileStep::OpenForReading;
-    EXPECT_EQ(FileRead::Unreadable, ReadCalendarBytes(disk, "held.ics", bytes));
+    EXPECT_EQ(FileRead::Unreadable, importOf("held.ics").read);
 }
 
 TEST_F(CalendarTest, NotesAlreadyInTheDiaryAreDroppedOnceEach) {

@@ -103,13 +103,11 @@ void ImportFromCalendar(HWND mainWindow) {
     if (ModalWindowOpen() || !noteStore) return;
     const std::wstring path = AskForFile(mainWindow, false);
     if (path.empty() || !noteStore) return;
-    std::string bytes;
-    const FileRead read = ReadCalendarBytes(DiskFileSystemByUtf8Name(), Utf8FromWide(path), bytes);
     Note defaults;
     ReadNoteDefaults(SystemRegistry(), defaults);
-    CalendarImport found;
-    if (read == FileRead::Ok) found = ReadCalendarFile(bytes, ReadToday(), defaults, AnsiCodePage());
-    const std::u16string refusal = ImportRefusalText(read, found.verdict, AsU16(path));
+    CalendarImport found =
+        ImportCalendarFile(DiskFileSystemByUtf8Name(), Utf8FromWide(path), ReadToday(), defaults, AnsiCodePage());
+    const std::u16string refusal = ImportRefusalText(found.read, found.verdict, AsU16(path));
     if (!refusal.empty()) {
         ShowTrayMessageBox(CurrentLanguageBox(refusal, MB_OK | MB_ICONWARNING));
         return;
