@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <string_view>
 #include <tuple>
@@ -419,8 +420,8 @@ std::vector<std::string> Split(const std::string& text, char separator) {
 
 int WeekdayNumber(const std::string& code) {
     static const char* const kCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
-    for (int i = 0; i < 7; ++i)
-        if (code == kCodes[i]) return i;
+    for (std::size_t i = 0; i < std::size(kCodes); ++i)
+        if (code == kCodes[i]) return static_cast<int>(i);
     return -1;
 }
 

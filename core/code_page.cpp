@@ -1,6 +1,7 @@
 #include "code_page.h"
 
 #include <cstdint>
+#include <iterator>
 
 // Windows gives the five bytes it leaves undefined as the control characters of their value.
 const char16_t kWindows1250High[128] = {
@@ -61,7 +62,7 @@ public:
 private:
     static char Convert(char32_t character) {
         if (character < 0x80) return static_cast<char>(character);
-        for (int i = 0; i < 128; ++i)
+        for (std::size_t i = 0; i < std::size(kWindows1250High); ++i)
             if (kWindows1250High[i] == character) return static_cast<char>(0x80 + i);
         if (character >= 0xC0 && character <= 0x17F) return kLatinBaseLetters[character - 0xC0];
         return '?';
