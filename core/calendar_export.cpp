@@ -139,12 +139,6 @@ std::string_view AlarmTrigger(int32_t advance) {
     }
 }
 
-// The text up to its NUL, or all of it where a damaged record has none.
-std::string_view TextOf(const Note& note) {
-    const void* end = std::memchr(note.text, '\0', kNoteTextSize);
-    return std::string_view(note.text, end ? static_cast<const char*>(end) - note.text : kNoteTextSize);
-}
-
 // Stable across exports of the same diary: FNV-1a over the fields a user sets.
 uint64_t NoteFingerprint(const Note& note) {
     uint64_t hash = 1469598103934665603ull;
@@ -160,7 +154,7 @@ uint64_t NoteFingerprint(const Note& note) {
         PutInt32(encoded, field);
         mix(encoded, 4);
     }
-    const std::string_view text = TextOf(note);
+    const std::string_view text = NoteTextView(note);
     mix(text.data(), text.size());
     return hash;
 }
@@ -448,7 +442,7 @@ CalendarExport ExportCalendar(const std::vector<Note>& notes, const Today& today
         const uint64_t fingerprint = NoteFingerprint(note);
         const uint32_t ordinal = seen.Take(fingerprint);
         // ASCII reads the same in every code page: only other texts are converted.
-        const std::string_view stored = TextOf(note);
+        const std::string_view stored = NoteTextView(note);
         text.clear();
         AppendEscaped(text, IsAscii(stored) ? stored : codePage.ToUtf8(std::string(stored)));
         uid.assign("UID:");

@@ -289,13 +289,8 @@ bool IsPlainNoteText(std::string_view value) {
 
 // The note's text from an escaped TEXT value.
 void SetTextFromValue(Note& note, std::string_view value, const CodePage& codePage, bool& altered) {
-    if (!IsPlainNoteText(value)) {
-        SetNoteText(note, NoteTextFrom(UnescapeText(value), codePage, altered));
-        return;
-    }
-    std::memset(note.text, 0, kNoteTextSize);
-    // An event without a SUMMARY has an empty view that points nowhere.
-    if (!value.empty()) std::memcpy(note.text, value.data(), value.size());
+    if (IsPlainNoteText(value)) SetNoteText(note, value);
+    else SetNoteText(note, NoteTextFrom(UnescapeText(value), codePage, altered));
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -1118,15 +1113,14 @@ CalendarImport ImportCalendarFile(FileSystem& files, const std::string& name, co
         left -= length;
         std::string_view text(room.data(), carried + length);
         if (first && HasUtf16Mark(text)) {
-            // Converted whole, then read as UTF-8.
+            // Read whole, then converted and read as bytes in memory are.
             std::string bytes(text);
             bytes.resize(static_cast<std::size_t>(size));
             if (left > 0 && !file->ReadExactly(&bytes[text.size()], static_cast<std::size_t>(left))) {
                 refused.read = FileRead::Unreadable;
                 return refused;
             }
-            ReadContentLines(reading, Utf16AsUtf8(bytes), true);
-            return FinishReading(reading);
+            return ReadCalendarFile(bytes, today, defaults, codePage);
         }
         if (first && HasUtf8Mark(text)) text.remove_prefix(3);
         first = false;

@@ -1,5 +1,6 @@
 #include "note.h"
 
+#include <algorithm>
 #include <cstring>
 
 void PutInt32(unsigned char* bytes, int32_t value) {
@@ -39,14 +40,16 @@ Note DecodeNote(const unsigned char* record) {
     return note;
 }
 
-std::string NoteText(const Note& note) {
+std::string NoteText(const Note& note) { return std::string(NoteTextView(note)); }
+
+std::string_view NoteTextView(const Note& note) {
     const void* end = std::memchr(note.text, '\0', kNoteTextSize);
-    const std::size_t length =
-        end ? static_cast<std::size_t>(static_cast<const char*>(end) - note.text) : kNoteTextSize;
-    return std::string(note.text, length);
+    return std::string_view(
+        note.text, end ? static_cast<std::size_t>(static_cast<const char*>(end) - note.text) : kNoteTextSize);
 }
 
-void SetNoteText(Note& note, const std::string& text) {
+void SetNoteText(Note& note, std::string_view text) {
     std::memset(note.text, 0, kNoteTextSize);
-    std::memcpy(note.text, text.data(), text.size() < kNoteTextSize ? text.size() : kNoteTextSize - 1);
+    // An empty view may point nowhere.
+    if (!text.empty()) std::memcpy(note.text, text.data(), std::min(text.size(), kNoteTextSize - 1));
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 constexpr std::size_t kNoteTextSize = 100;
 constexpr std::size_t kNoteRecordSize = 124;
@@ -34,5 +35,7 @@ int32_t GetInt32(const unsigned char* bytes);
 
 // The text up to its NUL, or all 100 bytes when a damaged record has none.
 std::string NoteText(const Note& note);
+// The same, as a view of the note's own bytes.
+std::string_view NoteTextView(const Note& note);
 // Copies at most 99 bytes and always terminates.
-void SetNoteText(Note& note, const std::string& text);
+void SetNoteText(Note& note, std::string_view text);
