@@ -7,6 +7,10 @@
 #include <string_view>
 #include <tuple>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -101,6 +105,42 @@ bool IsQuotedPrintable(const ContentLine& line) {
            FindParameter(line, "QUOTED-PRINTABLE"sv, ignored);
 }
 
+// Eight bytes of text as one number, the first byte lowest, whatever the machine's order.
+uint64_t EightBytes(const char* at) {
+    uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    word = __builtin_bswap64(word);
+#endif
+    return word;
+}
+
+constexpr uint64_t kEveryByte = 0x0101010101010101u;
+
+// The high bit of the first zero byte of `word`, and maybe of some after it (never before).
+uint64_t ZeroBytes(uint64_t word) { return (word - kEveryByte) & ~word & (kEveryByte << 7); }
+
+// The line feeds among `count` (at most 64) bytes, as bits: bit i for byte i. The file's
+// lines are found 64 bytes at a time, as one search per line would wait on the one before.
+uint64_t LineFeedBits(const char* bytes, std::size_t count) {
+#if defined(__SSE2__)
+    if (count == 64) {
+        const __m128i lineFeed = _mm_set1_epi8('\n');
+        uint64_t bits = 0;
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + 16 * quarter));
+            bits |= uint64_t{static_cast<uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(sixteen, lineFeed)))}
+                    << (16 * quarter);
+        }
+        return bits;
+    }
+#endif
+    uint64_t bits = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        if (bytes[i] == '\n') bits |= uint64_t{1} << i;
+    return bits;
+}
+
 // Physical lines into content lines: a line that starts with a space or tab continues the
 // one before; a quoted-printable value that ends in "=" continues on the next line. The
 // text is the part of the file read so far: a content line that may run on past its end
@@ -113,6 +153,27 @@ public:
 
     // The next content line, or false where the text ends or the rest waits for more.
     bool Next(std::string_view& line) {
+        // Most lines end in a line feed, are not empty, end in no '=' and are followed by
+        // the start of another content line: such a line is handed out at once.
+        if (at_ == bitsFrom_) {
+            while (bits_ == 0 && block_ + 64 < text_.size()) {
+                block_ += 64;
+                bits_ = BlockBits();
+            }
+        }
+        if (at_ == bitsFrom_ && bits_ != 0) {
+            const std::size_t found = block_ + static_cast<std::size_t>(__builtin_ctzll(bits_));
+            if (found > at_ + 1 && found + 1 < text_.size()) {
+                const std::size_t stop = text_[found - 1] == '\r' ? found - 1 : found;
+                const char next = text_[found + 1];
+                if (text_[stop - 1] != '=' && next != ' ' && next != '\t' && next != '\r' && next != '\n') {
+                    line = std::string_view(text_.data() + at_, stop - at_);
+                    bits_ &= bits_ - 1;
+                    at_ = bitsFrom_ = found + 1;
+                    return true;
+                }
+            }
+        }
         const std::size_t start = at_;
         if (Logical(line)) return true;
         at_ = start;
@@ -177,17 +238,42 @@ private:
     // file's end.
     bool Physical(std::string_view& line) {
         const std::size_t left = text_.size() - std::min(at_, text_.size());
-        const void* found = left == 0 ? nullptr : std::memchr(text_.data() + at_, '\n', left);
-        if (!found && !(last_ && left > 0)) {
+        const std::size_t found = left == 0 ? std::string_view::npos : NextLineFeed();
+        if (found == std::string_view::npos && !(last_ && left > 0)) {
             waiting_ = !last_;
             return false;
         }
-        const std::size_t end = found ? static_cast<const char*>(found) - text_.data() : text_.size();
+        const std::size_t end = found != std::string_view::npos ? found : text_.size();
         std::size_t stop = end;
         if (stop > at_ && text_[stop - 1] == '\r') --stop;
         line = text_.substr(at_, stop - at_);
         at_ = end + 1;
         return true;
+    }
+
+    // The first line feed from at_ on, or npos: from the bits of the 64 bytes around it,
+    // kept from one line to the next.
+    std::size_t NextLineFeed() {
+        if (at_ != bitsFrom_) {  // a line was handed back: start again where it was
+            block_ = at_ / 64 * 64;
+            bits_ = BlockBits() & (~uint64_t{0} << (at_ - block_));
+        }
+        while (bits_ == 0) {
+            block_ += 64;
+            if (block_ >= text_.size()) {
+                bitsFrom_ = npos;
+                return npos;
+            }
+            bits_ = BlockBits();
+        }
+        const std::size_t found = block_ + static_cast<std::size_t>(__builtin_ctzll(bits_));
+        bits_ &= bits_ - 1;
+        bitsFrom_ = found + 1;
+        return found;
+    }
+
+    uint64_t BlockBits() const {
+        return LineFeedBits(text_.data() + block_, std::min<std::size_t>(64, text_.size() - block_));
     }
 
     static bool SoftBreak(std::string_view line) {
@@ -202,6 +288,10 @@ private:
     std::size_t at_ = 0;
     bool waiting_ = false;  // a line ran off the end of a part that is not the last
     std::string joined_;    // the line being joined, room reused from line to line
+    static constexpr std::size_t npos = std::string_view::npos;
+    std::size_t block_ = 0;          // where the 64 bytes of bits_ start
+    uint64_t bits_ = 0;              // their line feeds not yet handed out
+    std::size_t bitsFrom_ = npos;    // the at_ that bits_ is for
 };
 
 int HexDigit(char c) {
@@ -282,18 +372,39 @@ std::string NoteTextFrom(const std::string& utf8, const CodePage& codePage, bool
 // page) without escapes, short enough, no blank at its end. Most texts are such.
 bool IsPlainNoteText(std::string_view value) {
     if (value.size() >= kNoteTextSize || (!value.empty() && value.back() == ' ')) return false;
-    for (const char c : value)
-        if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E || c == '\\') return false;
+    std::size_t at = 0;
+    for (; at + 8 <= value.size(); at += 8) {
+        const uint64_t word = EightBytes(value.data() + at);
+        const uint64_t control = (word - 0x20 * kEveryByte) & ~word & (kEveryByte << 7);  // a byte below 0x20
+        const uint64_t high = ((word + kEveryByte) | word) & (kEveryByte << 7);          // one above 0x7E
+        if ((control | high | ZeroBytes(word ^ ('\\' * kEveryByte))) != 0) return false;
+    }
+    for (; at < value.size(); ++at) {
+        const unsigned char c = static_cast<unsigned char>(value[at]);
+        if (c < 0x20 || c > 0x7E || c == '\\') return false;
+    }
     return true;
 }
 
-// The note's text from an escaped TEXT value.
-void SetTextFromValue(Note& note, std::string_view value, const CodePage& codePage, bool& altered) {
-    if (IsPlainNoteText(value)) SetNoteText(note, value);
+// The text of `note`, a new one (its text all zeros), from an escaped TEXT value.
+void SetNewNoteText(Note& note, std::string_view value, const CodePage& codePage, bool& altered) {
+    // A plain text is shorter than the note's room: its zeros stay as its end.
+    if (IsPlainNoteText(value)) std::copy(value.begin(), value.end(), note.text);
     else SetNoteText(note, NoteTextFrom(UnescapeText(value), codePage, altered));
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The number that `count` digits from `at` make, or -1 where one of them is no digit.
+int64_t Digits(const char* at, int count) {
+    int64_t number = 0;
+    for (int i = 0; i < count; ++i) {
+        const unsigned digit = static_cast<unsigned char>(at[i]) - unsigned{'0'};
+        if (digit > 9) return -1;
+        number = number * 10 + digit;
+    }
+    return number;
+}
 
 bool ReadNumber(std::string_view text, std::size_t at, std::size_t digits, int64_t& number) {
     if (text.size() < at + digits) return false;
@@ -306,15 +417,15 @@ bool ReadNumber(std::string_view text, std::size_t at, std::size_t digits, int64
 }
 
 bool IsCalendarDate(int64_t year, int64_t month, int64_t day) {
-    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= MonthLength(month, year);
+    return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 &&
+           (day <= 28 || day <= MonthLength(month, year));
 }
 
 // A DATE or DATE-TIME value: its date as written, and the time of day in seconds (0 for a date).
 bool ParseDateTime(std::string_view value, Date& date, int64_t& secondsOfDay) {
-    int64_t year, month, day;
-    if (!ReadNumber(value, 0, 4, year) || !ReadNumber(value, 4, 2, month) || !ReadNumber(value, 6, 2, day))
-        return false;
-    if (!IsCalendarDate(year, month, day)) return false;
+    if (value.size() < 8) return false;
+    const int64_t year = Digits(value.data(), 4), month = Digits(value.data() + 4, 2), day = Digits(value.data() + 6, 2);
+    if (year < 0 || month < 0 || day < 0 || !IsCalendarDate(year, month, day)) return false;
     secondsOfDay = 0;
     if (value.size() > 8) {
         int64_t hour, minute, second;
@@ -628,6 +739,11 @@ Occurrence NextOccurrenceOf(const Recurrence& rule, const Date& start, int64_t t
 }
 
 
+// A date as Tolvek stores it: open parts 0.
+struct StoredDate {
+    int32_t year, month, day;
+};
+
 // What an event's lines said. The texts are copies: the lines they came from are gone by
 // the event's end. Their room is reused from event to event.
 struct EventFields {
@@ -642,7 +758,12 @@ struct EventFields {
     std::string rule;
     bool hasRule = false;
     std::string summary;
-    std::string storedDate, storedAdvance, storedPeriod, part;
+    // Tolvek's own fields, read as their lines come; the last line of each name counts.
+    bool hasStoredDate = false;
+    StoredDate storedDate{0, 0, 0};
+    bool hasStoredAdvance = false, hasStoredPeriod = false;
+    int32_t storedAdvance = 0, storedPeriod = 0;
+    bool laterPart = false;  // a part of a split note after its first
     bool kept = false;
     bool hasTrigger = false;
     std::string triggerParameters, triggerValue;
@@ -660,18 +781,28 @@ void ClearEvent(EventFields& event) {
     event.endSeconds = 0;
     event.malformed = false;
     event.hasRule = false;
+    event.hasStoredDate = event.hasStoredAdvance = event.hasStoredPeriod = false;
+    event.laterPart = false;
     event.kept = false;
     event.hasTrigger = false;
     event.alarms = 0;
-    for (std::string* text : {&event.rule, &event.summary, &event.storedDate, &event.storedAdvance,
-                              &event.storedPeriod, &event.part, &event.triggerParameters, &event.triggerValue})
+    for (std::string* text : {&event.rule, &event.summary, &event.triggerParameters, &event.triggerValue})
         text->clear();
 }
 
 enum class EntryResult { Note, Passed, Unreadable, Ignored };
 
 // YYYY-MM-DD as Tolvek stores it, open parts 0.
-bool ParseStoredDate(std::string_view value, Note& note) {
+bool ParseStoredDate(std::string_view value, StoredDate& date) {
+    // As Tolvek writes it: four, two and two digits.
+    if (value.size() == 10 && value[4] == '-' && value[7] == '-') {
+        int64_t year, month, day;
+        if (ReadNumber(value, 0, 4, year) && ReadNumber(value, 5, 2, month) && ReadNumber(value, 8, 2, day)) {
+            if (month > 12 || day < 1 || day > 31) return false;
+            date = {static_cast<int32_t>(year), static_cast<int32_t>(month), static_cast<int32_t>(day)};
+            return true;
+        }
+    }
     const std::size_t first = value.find('-');
     const std::size_t second = first == std::string_view::npos ? first : value.find('-', first + 1);
     if (second == std::string_view::npos || value.find('-', second + 1) != std::string_view::npos) return false;
@@ -680,9 +811,19 @@ bool ParseStoredDate(std::string_view value, Note& note) {
         !ParseInteger(value.substr(first + 1, second - first - 1), month, 0, 12) ||
         !ParseInteger(value.substr(second + 1), day, 1, 31))
         return false;
-    note.year = static_cast<int32_t>(year);
-    note.month = static_cast<int32_t>(month);
-    note.day = static_cast<int32_t>(day);
+    date = {static_cast<int32_t>(year), static_cast<int32_t>(month), static_cast<int32_t>(day)};
+    return true;
+}
+
+// An advance or period as Tolvek stores it: most are one digit.
+bool ParseStoredNumber(std::string_view value, int32_t& number) {
+    if (value.size() == 1 && IsDigit(value[0])) {
+        number = value[0] - '0';
+        return true;
+    }
+    int64_t parsed = 0;
+    if (!ParseInteger(value, parsed, INT32_MIN, INT32_MAX)) return false;
+    number = static_cast<int32_t>(parsed);
     return true;
 }
 
@@ -717,26 +858,27 @@ bool AlarmAdvance(const EventFields& event, int32_t& advance) {
     return true;
 }
 
+// Fills `note`, a new one, from the event.
 EntryResult EventToNote(const EventFields& event, const Today& today, const Note& defaults,
                         const CodePage& codePage, Note& note, bool& altered) {
-    if (!event.part.empty() && event.part != "1"sv) return EntryResult::Ignored;  // the rest of a split note
+    if (event.laterPart) return EntryResult::Ignored;  // the rest of a split note
     if (event.malformed || !event.hasStart) return EntryResult::Unreadable;
-    note = Note();
     note.period = defaults.period;
     note.advance = defaults.advance;
-    int64_t number = 0;
     int32_t alarmAdvance = 0;
     // Tolvek's own advance wins over the alarm's, which is then not read at all.
-    if (!event.storedAdvance.empty() && ParseInteger(event.storedAdvance, number, INT32_MIN, INT32_MAX))
-        note.advance = static_cast<int32_t>(number);
-    else if (AlarmAdvance(event, alarmAdvance))
-        note.advance = alarmAdvance;
-    if (!event.storedPeriod.empty() && ParseInteger(event.storedPeriod, number, INT32_MIN, INT32_MAX))
-        note.period = static_cast<int32_t>(number);
+    if (event.hasStoredAdvance) note.advance = event.storedAdvance;
+    else if (AlarmAdvance(event, alarmAdvance)) note.advance = alarmAdvance;
+    if (event.hasStoredPeriod) note.period = event.storedPeriod;
     if (event.kept) note.obsoleteDeclined = 1;
-    SetTextFromValue(note, event.summary, codePage, altered);
+    SetNewNoteText(note, event.summary, codePage, altered);
 
-    if (!event.storedDate.empty() && ParseStoredDate(event.storedDate, note)) return EntryResult::Note;
+    if (event.hasStoredDate) {
+        note.year = event.storedDate.year;
+        note.month = event.storedDate.month;
+        note.day = event.storedDate.day;
+        return EntryResult::Note;
+    }
 
     const int64_t todayNumber = DaysFromCivil(today.year, today.month, today.day);
     const Date& start = event.start;
@@ -815,12 +957,162 @@ Property PropertyNamed(std::string_view name) {
     }
 }
 
+// A name the import knows, checked at a line's start eight bytes at a time: the name in
+// any case, then ';' or ':'. Each word is taken with its letters' case bit and its
+// ';' bit set (':' and ';' differ only there) and compared where it matters.
+struct NamePattern {
+    Property property;
+    std::size_t length;  // of the name
+    int words;
+    std::size_t at[3];   // where each word starts; the last one may overlap the one before
+    uint64_t fold[3], care[3], want[3];
+};
+
+constexpr NamePattern MakePattern(std::string_view upper, Property property) {
+    NamePattern pattern{property, upper.size(), 0, {}, {}, {}, {}};
+    const std::size_t checked = upper.size() + 1;  // the name and the byte after it
+    pattern.words = checked <= 8 ? 1 : static_cast<int>((checked + 7) / 8);
+    for (int word = 0; word < pattern.words; ++word) {
+        const std::size_t start = word == pattern.words - 1 && checked > 8 ? checked - 8 : 8 * word;
+        pattern.at[word] = start;
+        for (std::size_t i = 0; i < 8 && start + i < checked; ++i) {
+            const std::size_t at = start + i;
+            const uint64_t shift = 8 * i;
+            uint64_t fold = 0, want = ';';
+            if (at < upper.size()) {
+                const char c = upper[at];
+                fold = c >= 'A' && c <= 'Z' ? 0x20 : 0;
+                want = static_cast<unsigned char>(c) | fold;
+            } else {
+                fold = 0x01;
+            }
+            pattern.fold[word] |= fold << shift;
+            pattern.care[word] |= uint64_t{0xFF} << shift;
+            pattern.want[word] |= want << shift;
+        }
+    }
+    return pattern;
+}
+
+// Whether `line` starts with the pattern's name, followed by ';' or ':'.
+bool StartsWithName(std::string_view line, const NamePattern& pattern) {
+    if (line.size() < std::max<std::size_t>(8, pattern.length + 1)) return false;
+    for (int word = 0; word < pattern.words; ++word)
+        if (((EightBytes(line.data() + pattern.at[word]) | pattern.fold[word]) & pattern.care[word]) !=
+            pattern.want[word])
+            return false;
+    return true;
+}
+
+// The names of most lines in calendars and address books, by their first letter: a line
+// that starts with one of them needs no search for its name's end. Those the import
+// passes over are here too, as other property.
+constexpr NamePattern kBegin = MakePattern("BEGIN"sv, Property::Begin);
+constexpr NamePattern kBirthday = MakePattern("BDAY"sv, Property::Birthday);
+constexpr NamePattern kEnd = MakePattern("END"sv, Property::End);
+constexpr NamePattern kStart = MakePattern("DTSTART"sv, Property::Start);
+constexpr NamePattern kFinish = MakePattern("DTEND"sv, Property::Finish);
+constexpr NamePattern kStamp = MakePattern("DTSTAMP"sv, Property::Other);
+constexpr NamePattern kDescription = MakePattern("DESCRIPTION"sv, Property::Other);
+constexpr NamePattern kRule = MakePattern("RRULE"sv, Property::Rule);
+constexpr NamePattern kSummary = MakePattern("SUMMARY"sv, Property::Summary);
+constexpr NamePattern kTrigger = MakePattern("TRIGGER"sv, Property::Trigger);
+constexpr NamePattern kTransparency = MakePattern("TRANSP"sv, Property::Other);
+constexpr NamePattern kStoredDate = MakePattern("X-TOLVEK-DATE"sv, Property::StoredDate);
+constexpr NamePattern kStoredAdvance = MakePattern("X-TOLVEK-ADVANCE"sv, Property::StoredAdvance);
+constexpr NamePattern kStoredPeriod = MakePattern("X-TOLVEK-PERIOD"sv, Property::StoredPeriod);
+constexpr NamePattern kPart = MakePattern("X-TOLVEK-PART"sv, Property::Part);
+constexpr NamePattern kKept = MakePattern("X-TOLVEK-KEPT"sv, Property::Kept);
+constexpr NamePattern kUid = MakePattern("UID"sv, Property::Other);
+constexpr NamePattern kAction = MakePattern("ACTION"sv, Property::Other);
+constexpr NamePattern kAnniversary = MakePattern("ANNIVERSARY"sv, Property::Anniversary);
+constexpr NamePattern kFormattedName = MakePattern("FN"sv, Property::FormattedName);
+constexpr NamePattern kStructuredName = MakePattern("N"sv, Property::StructuredName);
+
+// The known name `line` starts with; false where it starts with none of them (or is too
+// short to tell), and the whole name must be looked for.
+template <const NamePattern&... patterns>
+bool FirstOf(std::string_view line, const NamePattern*& found) {
+    return ((StartsWithName(line, patterns) && (found = &patterns, true)) || ...);
+}
+
+bool KnownName(std::string_view line, const NamePattern*& found) {
+    if (line.size() < 8) return false;
+    switch (line[0] | 0x20) {
+        case 'b': return FirstOf<kBegin, kBirthday>(line, found);
+        case 'e': return FirstOf<kEnd>(line, found);
+        case 'd': return FirstOf<kStart, kFinish, kStamp, kDescription>(line, found);
+        case 'r': return FirstOf<kRule>(line, found);
+        case 's': return FirstOf<kSummary>(line, found);
+        case 't': return FirstOf<kTrigger, kTransparency>(line, found);
+        case 'x': return FirstOf<kStoredDate, kStoredAdvance, kStoredPeriod, kPart, kKept>(line, found);
+        case 'u': return FirstOf<kUid>(line, found);
+        case 'a': return FirstOf<kAction, kAnniversary>(line, found);
+        case 'f': return FirstOf<kFormattedName>(line, found);
+        case 'n': return FirstOf<kStructuredName>(line, found);
+        default: return false;
+    }
+}
+
+// A line whose name is none of the known ones: looked for and matched.
+__attribute__((noinline)) bool ParseOtherLine(std::string_view text, ContentLine& line, Property& property) {
+    if (!ParseContentLine(text, line)) return false;
+    property = PropertyNamed(line.name);
+    return true;
+}
+
+// Where the value's colon is in `text` from `at` on (at the parameters' first ';'), or the
+// text's size where there is none: eight bytes at a time up to the first colon or quote,
+// then, past a quote, a byte at a time.
+std::size_t ValueColon(std::string_view text, std::size_t at) {
+    for (; at + 8 <= text.size(); at += 8) {
+        const uint64_t word = EightBytes(text.data() + at);
+        const uint64_t marked = ZeroBytes(word ^ (':' * kEveryByte)) | ZeroBytes(word ^ ('"' * kEveryByte));
+        if (marked != 0) {
+            at += static_cast<std::size_t>(__builtin_ctzll(marked)) / 8;
+            break;
+        }
+    }
+    bool quoted = false;
+    while (at < text.size() && (quoted || text[at] != ':')) {
+        if (text[at] == '"') quoted = !quoted;
+        ++at;
+    }
+    return at;
+}
+
+// The content line and its property: a known name is taken as it stands, any other is
+// looked for and matched.
+bool ParseLineAndName(std::string_view text, ContentLine& line, Property& property) {
+    const NamePattern* known = nullptr;
+    if (!KnownName(text, known)) return ParseOtherLine(text, line, property);
+    property = known->property;
+    const std::size_t nameEnd = known->length;
+    line.name = std::string_view(text.data(), nameEnd);
+    if (text[nameEnd] == ':') {  // no parameters
+        line.parameters = std::string_view(text.data() + nameEnd, 0);
+        line.value = std::string_view(text.data() + nameEnd + 1, text.size() - nameEnd - 1);
+        return true;
+    }
+    const std::size_t at = ValueColon(text, nameEnd);
+    if (at == text.size()) return false;
+    line.parameters = text.substr(nameEnd, at - nameEnd);
+    line.value = text.substr(at + 1);
+    return true;
+}
+
+// Copies a value out of its line into the room `text` already has.
+void Keep(std::string& text, std::string_view value) {
+    text.clear();
+    text.append(value.data(), value.size());
+}
+
 void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, EventFields& event) {
     if (inAlarm) {
         if (property == Property::Trigger && event.alarms == 1) {
             event.hasTrigger = true;
-            event.triggerParameters.assign(line.parameters.data(), line.parameters.size());
-            event.triggerValue.assign(line.value.data(), line.value.size());
+            Keep(event.triggerParameters, line.parameters);
+            Keep(event.triggerValue, line.value);
         }
         return;
     }
@@ -848,13 +1140,13 @@ void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, Eve
         case Property::Rule:
             if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
             event.hasRule = true;
-            event.rule.assign(line.value.data(), line.value.size());
+            Keep(event.rule, line.value);
             return;
-        case Property::Summary: event.summary.assign(line.value.data(), line.value.size()); return;
-        case Property::StoredDate: event.storedDate.assign(line.value.data(), line.value.size()); return;
-        case Property::StoredAdvance: event.storedAdvance.assign(line.value.data(), line.value.size()); return;
-        case Property::StoredPeriod: event.storedPeriod.assign(line.value.data(), line.value.size()); return;
-        case Property::Part: event.part.assign(line.value.data(), line.value.size()); return;
+        case Property::Summary: Keep(event.summary, line.value); return;
+        case Property::StoredDate: event.hasStoredDate = ParseStoredDate(line.value, event.storedDate); return;
+        case Property::StoredAdvance: event.hasStoredAdvance = ParseStoredNumber(line.value, event.storedAdvance); return;
+        case Property::StoredPeriod: event.hasStoredPeriod = ParseStoredNumber(line.value, event.storedPeriod); return;
+        case Property::Part: event.laterPart = !line.value.empty() && line.value != "1"sv; return;
         case Property::Kept: event.kept = line.value == "1"sv; return;
         default: return;
     }
@@ -907,19 +1199,26 @@ std::string CardName(const CardFields& card) {
 }
 
 // The components whose lines the import reads; named once, where they open.
-enum class Component { Calendar, Card, Event, Alarm, Other };
+enum class Component { Calendar, Card, Event, Alarm, Other };  // in the order of their names below
 
 struct OpenComponent {
-    std::string name;  // in capitals
     Component kind;
+    std::string otherName;  // in capitals, for a component the import does not know
 };
 
-Component ComponentNamed(std::string_view upper) {
-    if (upper == "VEVENT"sv) return Component::Event;
-    if (upper == "VALARM"sv) return Component::Alarm;
-    if (upper == "VCARD"sv) return Component::Card;
-    if (upper == "VCALENDAR"sv) return Component::Calendar;
+constexpr std::string_view kComponentNames[] = {"VCALENDAR"sv, "VCARD"sv, "VEVENT"sv, "VALARM"sv};
+
+// The name as written on BEGIN, in any case; the most frequent first.
+Component ComponentNamed(std::string_view name) {
+    for (const Component kind : {Component::Event, Component::Alarm, Component::Calendar, Component::Card})
+        if (SameUpper(name, kComponentNames[static_cast<std::size_t>(kind)])) return kind;
     return Component::Other;
+}
+
+// Whether END's value closes `open`.
+bool Closes(std::string_view name, const OpenComponent& open) {
+    return SameUpper(name, open.kind == Component::Other ? std::string_view(open.otherName)
+                                                         : kComponentNames[static_cast<std::size_t>(open.kind)]);
 }
 
 // Where the lines that follow belong, by the components open around them.
@@ -984,53 +1283,56 @@ void CloseCard(Reading& reading) {
     }
 }
 
+void OpenComponentNamed(Reading& reading, std::string_view name) {
+    const Component opened = ComponentNamed(name);
+    if (opened == Component::Calendar || opened == Component::Card) reading.sawContainer = true;
+    if (opened == Component::Event) ClearEvent(reading.event);
+    if (opened == Component::Card) reading.card = CardFields();
+    if (opened == Component::Alarm && reading.scope == Scope::Event) ++reading.event.alarms;  // the scope around it
+    reading.stack.push_back({opened, opened == Component::Other ? Upper(name) : std::string()});
+    reading.scope = ScopeOf(reading.stack);
+}
+
+void CloseComponentNamed(Reading& reading, std::string_view name) {
+    std::vector<OpenComponent>& stack = reading.stack;
+    Component closed;
+    if (!stack.empty() && Closes(name, stack.back())) {
+        closed = stack.back().kind;
+        stack.pop_back();
+    } else {
+        // A component closed out of order: what it held cannot be trusted.
+        auto isEvent = [](const OpenComponent& open) { return open.kind == Component::Event; };
+        if (std::any_of(stack.begin(), stack.end(), isEvent)) reading.event.malformed = true;
+        auto open = std::find_if(stack.rbegin(), stack.rend(), [&](const OpenComponent& o) { return Closes(name, o); });
+        if (open == stack.rend()) return;
+        closed = open->kind;
+        stack.erase(std::next(open).base(), stack.end());
+    }
+    reading.scope = ScopeOf(stack);
+    if (closed == Component::Event) {
+        reading.sawEntry = true;
+        Note note;
+        bool altered = false;
+        const EntryResult entry =
+            EventToNote(reading.event, reading.today, reading.defaults, reading.codePage, note, altered);
+        Take(reading, entry, note, altered);
+    } else if (closed == Component::Card) {
+        CloseCard(reading);
+    }
+}
+
 void ReadContentLine(Reading& reading, std::string_view text) {
     ContentLine line;
-    if (!ParseContentLine(text, line)) {
+    Property property = Property::Other;
+    if (!ParseLineAndName(text, line, property)) {
         if (reading.scope == Scope::Event) reading.event.malformed = true;
         return;
     }
-    const Property property = PropertyNamed(line.name);
-    std::vector<OpenComponent>& stack = reading.stack;
-    if (property == Property::Begin) {
-        std::string name(line.value);
-        MakeUpper(name);
-        const Component opened = ComponentNamed(name);
-        if (opened == Component::Calendar || opened == Component::Card) reading.sawContainer = true;
-        if (opened == Component::Event) ClearEvent(reading.event);
-        if (opened == Component::Card) reading.card = CardFields();
-        if (opened == Component::Alarm && reading.scope == Scope::Event) ++reading.event.alarms;  // the scope around it
-        stack.push_back({std::move(name), opened});
-        reading.scope = ScopeOf(stack);
-        return;
-    }
-    if (property == Property::End) {
-        Component closed;
-        if (!stack.empty() && SameUpper(line.value, stack.back().name)) {
-            closed = stack.back().kind;
-            stack.pop_back();
-        } else {
-            // A component closed out of order: what it held cannot be trusted.
-            auto isEvent = [](const OpenComponent& open) { return open.kind == Component::Event; };
-            if (std::any_of(stack.begin(), stack.end(), isEvent)) reading.event.malformed = true;
-            auto open = std::find_if(stack.rbegin(), stack.rend(),
-                                     [&](const OpenComponent& o) { return SameUpper(line.value, o.name); });
-            if (open == stack.rend()) return;
-            closed = open->kind;
-            stack.erase(std::next(open).base(), stack.end());
-        }
-        reading.scope = ScopeOf(stack);
-        if (closed == Component::Event) {
-            reading.sawEntry = true;
-            Note note;
-            bool altered = false;
-            const EntryResult entry =
-                EventToNote(reading.event, reading.today, reading.defaults, reading.codePage, note, altered);
-            Take(reading, entry, note, altered);
-        } else if (closed == Component::Card) {
-            CloseCard(reading);
-        }
-        return;
+    switch (property) {
+        case Property::Other: return;  // read by no scope
+        case Property::Begin: OpenComponentNamed(reading, line.value); return;
+        case Property::End: CloseComponentNamed(reading, line.value); return;
+        default: break;
     }
     switch (reading.scope) {
         case Scope::Event: TakeEventLine(line, property, false, reading.event); break;

@@ -49,7 +49,8 @@ std::string_view NoteTextView(const Note& note) {
 }
 
 void SetNoteText(Note& note, std::string_view text) {
-    std::memset(note.text, 0, kNoteTextSize);
+    const std::size_t length = std::min(text.size(), kNoteTextSize - 1);
     // An empty view may point nowhere.
-    if (!text.empty()) std::memcpy(note.text, text.data(), std::min(text.size(), kNoteTextSize - 1));
+    if (length > 0) std::memcpy(note.text, text.data(), length);
+    std::memset(note.text + length, 0, kNoteTextSize - length);
 }

@@ -338,6 +338,16 @@ TEST_F(CalendarTest, ContentLinesAreReadInAnyCaseFoldedAnywhereAndQuoted) {
         {"DTSTART;VALUE=DATE:20040701\r\nX-TOLVEK-ADVANCE:0\r\nBEGIN:VALARM\r\nTRIGGER:PT9H\r\nEND:VALARM", 2004, 7,
          1, 1, 0, ""},
         {"DTSTART;VALUE=DATE:20040701\r\nSUMMARY:ends folded\r\nEND:VEVE\r\n NT", 2004, 7, 1, 1, 2, "ends folded"},
+        // Names that only start like the ones read, or differ in a byte that is no letter.
+        {"DTSTART:20040701\r\nDTSTARTX:20040801\r\nSUMMARY:kept\r\nSUMMARYX:not read\r\nX\x0DTOLVEK-DATE:0000-01-01",
+         2004, 7, 1, 1, 2, "kept"},
+        // The last of Tolvek's fields counts, read or not; a stored date out of range is none.
+        {"DTSTART;VALUE=DATE:20040701\r\nX-TOLVEK-ADVANCE:1\r\nX-TOLVEK-ADVANCE:x\r\nX-TOLVEK-DATE:2004-13-01", 2004,
+         7, 1, 1, 2, ""},
+        {"DTSTART;VALUE=DATE:20040701\r\nX-TOLVEK-DATE:0000-00-31\r\nSUMMARY:ends in =\r\n\r\nX-TOLVEK-PERIOD:0", 0, 0,
+         31, 0, 2, "ends in ="},
+        {"DTSTART;VALUE=DATE:20040701\r\nbegin:valarm\r\nTRIGGER:-P1D\r\nend:VALARM", 2004, 7, 1, 1, 3, ""},
+        {"DTSTART:20040701\r\nRRULE:", -1, 0, 0, 0, 0, ""},  // a short line is read by its name all the same
     };
     for (const Case& c : cases) {
         const std::string file = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n" + c.lines + "\r\nEND:VEVENT\r\nEND:VCALENDAR";
