@@ -1029,13 +1029,14 @@ constexpr NamePattern kAnniversary = MakePattern("ANNIVERSARY"sv, Property::Anni
 constexpr NamePattern kFormattedName = MakePattern("FN"sv, Property::FormattedName);
 constexpr NamePattern kStructuredName = MakePattern("N"sv, Property::StructuredName);
 
-// The known name `line` starts with; false where it starts with none of them (or is too
-// short to tell), and the whole name must be looked for.
+// The first of `patterns` that `line` starts with.
 template <const NamePattern&... patterns>
 bool FirstOf(std::string_view line, const NamePattern*& found) {
     return ((StartsWithName(line, patterns) && (found = &patterns, true)) || ...);
 }
 
+// The known name `line` starts with; false where it starts with none of them (or is too
+// short to tell), and the whole name must be looked for.
 bool KnownName(std::string_view line, const NamePattern*& found) {
     if (line.size() < 8) return false;
     switch (line[0] | 0x20) {
@@ -1208,17 +1209,41 @@ struct OpenComponent {
 
 constexpr std::string_view kComponentNames[] = {"VCALENDAR"sv, "VCARD"sv, "VEVENT"sv, "VALARM"sv};
 
+// Bytes at most eight as one number, the first byte lowest.
+uint64_t FewBytes(const char* at, std::size_t count) {
+    if (count == 8) return EightBytes(at);
+    uint32_t word;
+    std::memcpy(&word, at, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    word = __builtin_bswap32(word);
+#endif
+    return word;
+}
+
+// Whether `text` is `upper`, capital letters only, in any case: the letters' case bits set
+// on both sides, compared in two words that may overlap.
+bool SameLetters(std::string_view text, std::string_view upper) {
+    if (text.size() != upper.size()) return false;
+    if (text.size() < 4 || text.size() > 16) return SameUpper(text, upper);
+    const std::size_t width = text.size() >= 8 ? 8 : 4;
+    const uint64_t caseBits = 0x2020202020202020u;
+    for (const std::size_t at : {std::size_t{0}, text.size() - width})
+        if ((FewBytes(text.data() + at, width) | caseBits) != (FewBytes(upper.data() + at, width) | caseBits))
+            return false;
+    return true;
+}
+
 // The name as written on BEGIN, in any case; the most frequent first.
 Component ComponentNamed(std::string_view name) {
     for (const Component kind : {Component::Event, Component::Alarm, Component::Calendar, Component::Card})
-        if (SameUpper(name, kComponentNames[static_cast<std::size_t>(kind)])) return kind;
+        if (SameLetters(name, kComponentNames[static_cast<std::size_t>(kind)])) return kind;
     return Component::Other;
 }
 
 // Whether END's value closes `open`.
 bool Closes(std::string_view name, const OpenComponent& open) {
-    return SameUpper(name, open.kind == Component::Other ? std::string_view(open.otherName)
-                                                         : kComponentNames[static_cast<std::size_t>(open.kind)]);
+    if (open.kind == Component::Other) return SameUpper(name, open.otherName);
+    return SameLetters(name, kComponentNames[static_cast<std::size_t>(open.kind)]);
 }
 
 // Where the lines that follow belong, by the components open around them.
