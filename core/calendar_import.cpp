@@ -531,7 +531,7 @@ int WeekdayNumber(const std::string& code) {
     return -1;
 }
 
-bool ParseRecurrence(const std::string& value, Recurrence& rule) {
+bool ParseRecurrence(std::string_view value, Recurrence& rule) {
     bool hasFrequency = false;
     for (const std::string& part : Split(Upper(value), ';')) {
         const std::size_t equals = part.find('=');
@@ -744,8 +744,14 @@ struct StoredDate {
     int32_t year, month, day;
 };
 
-// What an event's lines said. The texts are copies: the lines they came from are gone by
-// the event's end. Their room is reused from event to event.
+// A text an event keeps from one of its lines: a view of the line while the file's text
+// is at hand, else of its own room (kept from event to event).
+struct KeptText {
+    std::string_view view;
+    std::string room;
+};
+
+// What an event's lines said.
 struct EventFields {
     bool hasStart = false;
     Date start{0, 0, 0};
@@ -755,9 +761,9 @@ struct EventFields {
     Date end{0, 0, 0};
     int64_t endSeconds = 0;
     bool malformed = false;
-    std::string rule;
+    KeptText rule;
     bool hasRule = false;
-    std::string summary;
+    KeptText summary;
     // Tolvek's own fields, read as their lines come; the last line of each name counts.
     bool hasStoredDate = false;
     StoredDate storedDate{0, 0, 0};
@@ -766,7 +772,7 @@ struct EventFields {
     bool laterPart = false;  // a part of a split note after its first
     bool kept = false;
     bool hasTrigger = false;
-    std::string triggerParameters, triggerValue;
+    KeptText triggerParameters, triggerValue;
     int alarms = 0;
 };
 
@@ -786,8 +792,8 @@ void ClearEvent(EventFields& event) {
     event.kept = false;
     event.hasTrigger = false;
     event.alarms = 0;
-    for (std::string* text : {&event.rule, &event.summary, &event.triggerParameters, &event.triggerValue})
-        text->clear();
+    for (KeptText* text : {&event.rule, &event.summary, &event.triggerParameters, &event.triggerValue})
+        text->view = {};
 }
 
 enum class EntryResult { Note, Passed, Unreadable, Ignored };
@@ -836,8 +842,8 @@ int64_t SecondsBetween(const Date& from, int64_t fromSeconds, const Date& to, in
 bool AlarmAdvance(const EventFields& event, int32_t& advance) {
     if (!event.hasTrigger) return false;
     ContentLine trigger;
-    trigger.parameters = event.triggerParameters;
-    trigger.value = event.triggerValue;
+    trigger.parameters = event.triggerParameters.view;
+    trigger.value = event.triggerValue.view;
     int64_t fromMidnight = 0;
     if (HasParameterValue(trigger, "VALUE", "DATE-TIME")) {
         Date at;
@@ -871,7 +877,7 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
     else if (AlarmAdvance(event, alarmAdvance)) note.advance = alarmAdvance;
     if (event.hasStoredPeriod) note.period = event.storedPeriod;
     if (event.kept) note.obsoleteDeclined = 1;
-    SetNewNoteText(note, event.summary, codePage, altered);
+    SetNewNoteText(note, event.summary.view, codePage, altered);
 
     if (event.hasStoredDate) {
         note.year = event.storedDate.year;
@@ -890,7 +896,7 @@ EntryResult EventToNote(const EventFields& event, const Today& today, const Note
         return EntryResult::Note;
     }
     Recurrence rule;
-    if (!ParseRecurrence(event.rule, rule)) return EntryResult::Unreadable;
+    if (!ParseRecurrence(event.rule.view, rule)) return EntryResult::Unreadable;
     const bool endless = rule.interval == 1 && rule.count == 0 && !rule.hasUntil && rule.weekdays.empty();
     const bool oneMonthDay = rule.monthDays.size() <= 1 && (rule.monthDays.empty() || rule.monthDays[0] > 0 ||
                                                             rule.monthDays[0] == -1);
@@ -1102,18 +1108,33 @@ bool ParseLineAndName(std::string_view text, ContentLine& line, Property& proper
     return true;
 }
 
-// Copies a value out of its line into the room `text` already has.
-void Keep(std::string& text, std::string_view value) {
-    text.clear();
-    text.append(value.data(), value.size());
+// Keeps a value until the event's end: as a view where it lies in the part of the file
+// at hand (`part`), else (a line joined from several, gone with the next line) as a copy.
+void Keep(KeptText& text, std::string_view value, std::string_view part) {
+    const auto address = [](const char* at) { return reinterpret_cast<std::uintptr_t>(at); };
+    if (address(value.data()) >= address(part.data()) &&
+        address(value.data()) + value.size() <= address(part.data()) + part.size()) {
+        text.view = value;
+    } else {
+        text.room.assign(value.data(), value.size());
+        text.view = text.room;
+    }
 }
 
-void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, EventFields& event) {
+// Copies what the event keeps of the part of the file at hand into its own room, before the
+// part gives way to the next: copies are made only for an event that runs on past a part.
+void SettleEvent(EventFields& event) {
+    for (KeptText* text : {&event.rule, &event.summary, &event.triggerParameters, &event.triggerValue})
+        if (!text->view.empty() && text->view.data() != text->room.data()) Keep(*text, text->view, {});
+}
+
+void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, std::string_view part,
+                   EventFields& event) {
     if (inAlarm) {
         if (property == Property::Trigger && event.alarms == 1) {
             event.hasTrigger = true;
-            Keep(event.triggerParameters, line.parameters);
-            Keep(event.triggerValue, line.value);
+            Keep(event.triggerParameters, line.parameters, part);
+            Keep(event.triggerValue, line.value, part);
         }
         return;
     }
@@ -1141,9 +1162,9 @@ void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, Eve
         case Property::Rule:
             if (event.hasRule) event.malformed = true;  // several rules: beyond what a note holds
             event.hasRule = true;
-            Keep(event.rule, line.value);
+            Keep(event.rule, line.value, part);
             return;
-        case Property::Summary: Keep(event.summary, line.value); return;
+        case Property::Summary: Keep(event.summary, line.value, part); return;
         case Property::StoredDate: event.hasStoredDate = ParseStoredDate(line.value, event.storedDate); return;
         case Property::StoredAdvance: event.hasStoredAdvance = ParseStoredNumber(line.value, event.storedAdvance); return;
         case Property::StoredPeriod: event.hasStoredPeriod = ParseStoredNumber(line.value, event.storedPeriod); return;
@@ -1272,6 +1293,7 @@ struct Reading {
     bool sawContainer = false, sawEntry = false;
     std::vector<OpenComponent> stack;  // innermost last
     Scope scope = Scope::Outside;
+    std::string_view part;  // the part of the file being read
     EventFields event;
     CardFields card;
 };
@@ -1360,8 +1382,8 @@ void ReadContentLine(Reading& reading, std::string_view text) {
         default: break;
     }
     switch (reading.scope) {
-        case Scope::Event: TakeEventLine(line, property, false, reading.event); break;
-        case Scope::EventAlarm: TakeEventLine(line, property, true, reading.event); break;
+        case Scope::Event: TakeEventLine(line, property, false, reading.part, reading.event); break;
+        case Scope::EventAlarm: TakeEventLine(line, property, true, reading.part, reading.event); break;
         case Scope::Card: TakeCardLine(line, property, reading.card); break;
         case Scope::Outside:
         case Scope::Elsewhere: break;
@@ -1371,9 +1393,11 @@ void ReadContentLine(Reading& reading, std::string_view text) {
 // Reads every whole content line of `text`; gives where the first line it left starts (a
 // line that may go on in the next part).
 std::size_t ReadContentLines(Reading& reading, std::string_view text, bool last) {
+    reading.part = text;
     LogicalLines lines(text, last);
     std::string_view line;
     while (lines.Next(line)) ReadContentLine(reading, line);
+    SettleEvent(reading.event);
     return lines.Unread();
 }
 
