@@ -105,15 +105,20 @@ bool IsQuotedPrintable(const ContentLine& line) {
            FindParameter(line, "QUOTED-PRINTABLE"sv, ignored);
 }
 
-// Eight bytes of text as one number, the first byte lowest, whatever the machine's order.
-uint64_t EightBytes(const char* at) {
-    uint64_t word;
+// As many bytes of text as a `Word` holds, as one number, the first byte lowest, whatever
+// the machine's order.
+template <typename Word>
+Word BytesAsNumber(const char* at) {
+    Word word;
     std::memcpy(&word, at, sizeof word);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    word = __builtin_bswap64(word);
+    if constexpr (sizeof word == 8) word = __builtin_bswap64(word);
+    else word = __builtin_bswap32(word);
 #endif
     return word;
 }
+
+uint64_t EightBytes(const char* at) { return BytesAsNumber<uint64_t>(at); }
 
 constexpr uint64_t kEveryByte = 0x0101010101010101u;
 
@@ -1230,15 +1235,9 @@ struct OpenComponent {
 
 constexpr std::string_view kComponentNames[] = {"VCALENDAR"sv, "VCARD"sv, "VEVENT"sv, "VALARM"sv};
 
-// Bytes at most eight as one number, the first byte lowest.
+// Four or eight bytes as one number, the first byte lowest.
 uint64_t FewBytes(const char* at, std::size_t count) {
-    if (count == 8) return EightBytes(at);
-    uint32_t word;
-    std::memcpy(&word, at, sizeof word);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    word = __builtin_bswap32(word);
-#endif
-    return word;
+    return count == 8 ? EightBytes(at) : BytesAsNumber<uint32_t>(at);
 }
 
 // Whether `text` is `upper`, capital letters only, in any case: the letters' case bits set
