@@ -312,6 +312,23 @@ TEST_F(CalendarTest, ReadingInPartsOfAnySizeGivesWhatReadingWholeGives) {
     }
 }
 
+TEST_F(CalendarTest, LinesEndAnywhereInTheBytesAroundThem) {
+    // Line ends are found 64 bytes at a time: a padding line of every length moves the
+    // event's lines, their ends, folds and the lines after them across those bounds.
+    for (const std::string end : {"\r\n", "\n"}) {
+        for (std::size_t pad = 0; pad <= 130; ++pad) {
+            const std::string file = "BEGIN:VCALENDAR" + end + "X-PAD:" + std::string(pad, 'p') + end +
+                                     "BEGIN:VEVENT" + end + "DTSTART;VALUE=DATE:20040701" + end + "SUMMARY:ends in =" +
+                                     end + "X-TOLVEK-PERIOD:0" + end + "DESCRIPTION:a" + end + " b" + end + end +
+                                     "X-TOLVEK-ADVANCE:4" + end + "END:VEVENT" + end + "END:VCALENDAR";
+            const CalendarImport imported = Import(file);
+            ASSERT_EQ(1u, imported.notes.size()) << pad;
+            EXPECT_TRUE(SameNote(MakeNote(2004, 7, 1, 0, 4, "ends in ="), imported.notes[0]))
+                << pad << " gave " << Describe(imported.notes[0]);
+        }
+    }
+}
+
 TEST_F(CalendarTest, ContentLinesAreReadInAnyCaseFoldedAnywhereAndQuoted) {
     // The event's lines, then the note expected (year -1: unreadable); today is 15 June 2004,
     // new notes have period 1 and advance 2.
