@@ -330,12 +330,13 @@ TEST_F(CalendarTest, LinesEndAnywhereInTheBytesAroundThem) {
 }
 
 TEST_F(CalendarTest, ContentLinesAreReadInAnyCaseFoldedAnywhereAndQuoted) {
-    // The event's lines, then the note expected (year -1: unreadable); today is 15 June 2004,
-    // new notes have period 1 and advance 2.
+    // The event's lines, then the note expected (year -1: unreadable, -2: passed over
+    // unnoticed); today is 15 June 2004, new notes have period 1 and advance 2.
     struct Case {
         std::string lines;
         int32_t year, month, day, period, advance;
         std::string text;
+        int32_t kept = 0;
     };
     const Case cases[] = {
         {"dtstart;value=date:20040701\r\nSummary:lower case\r\nx-tolvek-advance:1", 2004, 7, 1, 1, 1, "lower case"},
@@ -365,18 +366,29 @@ TEST_F(CalendarTest, ContentLinesAreReadInAnyCaseFoldedAnywhereAndQuoted) {
          31, 0, 2, "ends in ="},
         {"DTSTART;VALUE=DATE:20040701\r\nbegin:valarm\r\nTRIGGER:-P1D\r\nend:VALARM", 2004, 7, 1, 1, 3, ""},
         {"DTSTART:20040701\r\nRRULE:", -1, 0, 0, 0, 0, ""},  // a short line is read by its name all the same
+        // An alarm before the end counts from the last readable DTEND (a day after the start).
+        {"DTSTART:20040701T100000\r\nDTEND:20040702T100000\r\nDTEND:2004\r\nBEGIN:VALARM\r\n"
+         "TRIGGER;RELATED=END:-PT34H\r\nEND:VALARM",
+         2004, 7, 1, 1, 4, ""},
+        // What an unknown component holds is not the event's; it may close in another case.
+        {"DTSTART:20040701\r\nBEGIN:X-Thing\r\nSUMMARY:inner\r\nend:x-thing\r\nSUMMARY:outer", 2004, 7, 1, 1, 2,
+         "outer"},
+        {"DTSTART:20040701\r\nBEGIN:VALARM\r\nTRIGGER:-P1D", -1, 0, 0, 0, 0, ""},  // closed out of order
+        {"DTSTART:20040701\r\nX-TOLVEK-KEPT:1\r\nX-TOLVEK-PART:1", 2004, 7, 1, 1, 2, "", 1},
+        {"DTSTART:20040701\r\nX-TOLVEK-PART:2", -2, 0, 0, 0, 0, ""},  // the rest of a split note
     };
     for (const Case& c : cases) {
         const std::string file = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n" + c.lines + "\r\nEND:VEVENT\r\nEND:VCALENDAR";
         const CalendarImport imported = Import(file);
-        if (c.year == -1) {
-            EXPECT_EQ(1u, imported.unreadable) << c.lines;
+        if (c.year < 0) {
+            EXPECT_EQ(c.year == -1 ? 1u : 0u, imported.unreadable) << c.lines;
             EXPECT_TRUE(imported.notes.empty()) << c.lines;
             continue;
         }
         ASSERT_EQ(1u, imported.notes.size()) << c.lines;
-        EXPECT_TRUE(SameNote(MakeNote(c.year, c.month, c.day, c.period, c.advance, c.text), imported.notes[0]))
-            << c.lines << "\ngave " << Describe(imported.notes[0]);
+        Note expected = MakeNote(c.year, c.month, c.day, c.period, c.advance, c.text);
+        expected.obsoleteDeclined = c.kept;
+        EXPECT_TRUE(SameNote(expected, imported.notes[0])) << c.lines << "\ngave " << Describe(imported.notes[0]);
     }
 }
 
